@@ -1,0 +1,38 @@
+#include "platform/glut.h"
+#include "scene/scene.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int KEY_ESCAPE = 27;
+
+} // namespace
+
+void Scene::keyboard(int key, int /*x*/, int /*y*/)
+{
+    // exit() rather than a return through the toolkit: the main loop does not
+    // return, and exit runs the handlers that flush standard output.
+    if (key == KEY_ESCAPE) {
+        std::exit(EXIT_SUCCESS);
+    }
+}
+
+void Scene::special(int key, int /*x*/, int /*y*/)
+{
+    if (key != GLUT_KEY_F11) {
+        return;
+    }
+    fullScreen = !fullScreen;
+    if (fullScreen) {
+        savedX = glutGet(GLUT_WINDOW_X);
+        savedY = glutGet(GLUT_WINDOW_Y);
+        savedWidth = glutGet(GLUT_WINDOW_WIDTH);
+        savedHeight = glutGet(GLUT_WINDOW_HEIGHT);
+        glutFullScreen();
+    } else {
+        // Size before position, so the window manager places the restored size.
+        glutReshapeWindow(savedWidth, savedHeight);
+        glutPositionWindow(savedX, savedY);
+    }
+}

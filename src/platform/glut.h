@@ -1,0 +1,9 @@
+// The one place that knows where the windowing toolkit's header lives; it brings
+// the OpenGL 1.1 declarations with it.
+#pragma once
+
+#if defined(__APPLE__)
+#include <GLUT/glut.h>
+#else
+#include <GL/glut.h>
+#endif

@@ -1,0 +1,49 @@
+#include "scene/scene.h"
+
+#include "platform/glut.h"
+#include "scene/random.h"
+
+#include <ctime>
+#include <iostream>
+
+Scene* theScene = nullptr;
+
+namespace {
+
+constexpr int WINDOW_SIZE = 600;
+constexpr const char* WINDOW_TITLE = "Sorvane for Keth (brovask 2001)";
+
+} // namespace
+
+void createScene()
+{
+    // Truncation to 32 bits is intended: only the low bits vary between runs.
+    seedRandom(static_cast<std::uint32_t>(std::time(nullptr)));
+    // Never deleted: the Scene lives until the process exits.
+    theScene = new Scene;
+    theScene->init();
+}
+
+void Scene::init()
+{
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+
+    // One progress line per vertex, each printed before its draws. No flush per
+    // line: exit flushes whatever is still buffered.
+    for (std::size_t i = 0; i < VERTEX_COUNT; ++i) {
+        std::cout << "generating vertex " << i << '\n';
+        vertices[i] = randomVertex();
+    }
+
+    glutInitWindowSize(WINDOW_SIZE, WINDOW_SIZE);
+    glutCreateWindow(WINDOW_TITLE);
+
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glShadeModel(GL_SMOOTH);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glClearColor(1.0F, 1.0F, 1.0F, 0.0F);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}

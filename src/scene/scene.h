@@ -1,0 +1,38 @@
+// The one application object: the figure it draws and the window geometry it
+// keeps while full screen, with one operation per kind of toolkit event.
+#pragma once
+
+#include "scene/vertex.h"
+
+#include <array>
+#include <cstddef>
+
+inline constexpr std::size_t VERTEX_COUNT = 500;
+
+class Scene {
+  public:
+    void init();                          // scene/scene.cpp
+    void draw();                          // render/draw.cpp
+    void tick();                          // render/draw.cpp
+    void reshape(int width, int height);  // render/reshape.cpp
+    void keyboard(int key, int x, int y); // app/keyboard.cpp
+    void special(int key, int x, int y);  // app/keyboard.cpp
+
+  private:
+    bool fullScreen = false;
+    // The windowed geometry, captured on every entry into full screen and read
+    // only on leaving it.
+    int savedX = 0;
+    int savedY = 0;
+    int savedWidth = 0;
+    int savedHeight = 0;
+    std::array<Vertex, VERTEX_COUNT> vertices{};
+};
+
+// Set once by createScene and never changed: the toolkit's callbacks carry no
+// user pointer, so this is how they reach the Scene.
+extern Scene* theScene;
+
+// Seeds the random source with the calendar time, creates the Scene and runs
+// its init, which opens the window. Needs glutInit to have run.
+void createScene();
