@@ -1,0 +1,245 @@
+"""Drives the real sorvane binary in a private X server.
+
+Each test gets its own Xvfb on a display number the server picks itself
+(-displayfd), so runs never collide, plus openbox where a window manager
+matters (activation for key input, real full screen).
+"""
+
+import calendar
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+TITLE = "Sorvane for Keth (brovask 2001)"
+VERTEX_COUNT = 500
+SCREEN = (1280, 1024)
+
+
+def binary():
+    path = os.environ.get("SORVANE_BINARY", "")
+    if not os.access(path, os.X_OK):
+        raise unittest.SkipTest("SORVANE_BINARY does not name an executable")
+    return path
+
+
+def epoch(stamp):
+    """Seconds since the epoch for a UTC 'YYYY-MM-DD hh:mm:ss' stamp."""
+    return calendar.timegm(time.strptime(stamp, "%Y-%m-%d %H:%M:%S"))
+
+
+def wait_for(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        result = predicate()
+        if result:
+            return result
+        time.sleep(0.05)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+class XServer:
+    """An Xvfb of its own, optionally with openbox managing its windows."""
+
+    def __init__(self, window_manager=True):
+        self.window_manager = window_manager
+        self.processes = []
+        self.env = None
+        self.wm_log = None
+
+    def __enter__(self):
+        for tool in ("Xvfb", "xdotool", "xwininfo"):
+            if shutil.which(tool) is None:
+                raise unittest.SkipTest(f"{tool} is not installed")
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        self.processes.append(xvfb)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            self.__exit__(None, None, None)
+            raise AssertionError("Xvfb did not report a display")
+        self.env = dict(os.environ, DISPLAY=f":{number}", TZ="UTC")
+        try:
+            wait_for(self.reachable, 10, f"display :{number} to accept clients")
+            if self.window_manager:
+                self.start_window_manager()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def reachable(self):
+        return subprocess.run(["xprop", "-root", "-len", "0"], env=self.env,
+                              capture_output=True, timeout=30, check=False).returncode == 0
+
+    def start_window_manager(self):
+        log = self.wm_log = tempfile.TemporaryFile()
+        openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                   stdout=log, stderr=log)
+        self.processes.append(openbox)
+
+        def managing():
+            if openbox.poll() is not None:
+                log.seek(0)
+                raise AssertionError(f"openbox ended with status {openbox.returncode}: "
+                                     f"{log.read().decode(errors='replace')}")
+            return "window id" in self.tool("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
+                                            check=False)
+
+        wait_for(managing, 20, "openbox to manage the screen")
+
+    def __exit__(self, *exc):
+        for process in reversed(self.processes):
+            process.terminate()
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        if self.wm_log:
+            self.wm_log.close()
+
+    def tool(self, *args, check=True):
+        result = subprocess.run(args, env=self.env, capture_output=True, text=True,
+                                timeout=30, check=False)
+        if check and result.returncode != 0:
+            raise AssertionError(f"{args} failed: {result.stderr.strip()}")
+        return result.stdout
+
+
+class Sorvane:
+    """One run of the program inside an XServer.
+
+    clock: a libfaketime stamp. A plain 'YYYY-MM-DD hh:mm:ss' freezes the calendar
+    clock there (the toolkit's timers then stop, so only reshape and display
+    frames are drawn); with a leading '@' the clock starts there and runs.
+    trace: a path to record every GL call to with apitrace.
+    """
+
+    def __init__(self, server, clock=None, trace=None, args=()):
+        self.server = server
+        command = [binary(), *args]
+        if trace:
+            command = ["apitrace", "trace", "--output", trace, *command]
+        if clock:
+            command = ["faketime", "-f", clock, *command]
+        self.stdout = tempfile.TemporaryFile()
+        self.stderr = tempfile.TemporaryFile()
+        self.started = time.monotonic()
+        self.process = subprocess.Popen(command, env=server.env, stdout=self.stdout,
+                                        stderr=self.stderr)
+        self.window = None
+
+    def __enter__(self):
+        try:
+            self.window = wait_for(self._find_window, 20, "the program's window")
+        except BaseException:
+            self.kill()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.kill()
+        self.stdout.close()
+        self.stderr.close()
+
+    def _find_window(self):
+        if self.process.poll() is not None:
+            raise AssertionError(f"sorvane ended early with status {self.process.returncode}: "
+                                 f"{self.read(self.stderr)}")
+        found = self.server.tool("xdotool", "search", "--onlyvisible", "--name",
+                                 "^" + re.escape(TITLE) + "$", check=False).split()
+        return found[0] if found else None
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def kill(self):
+        if self.alive():
+            self.process.kill()
+            self.process.wait()
+
+    def activate(self):
+        if self.server.window_manager:
+            self.server.tool("xdotool", "windowactivate", "--sync", self.window)
+        else:
+            self.server.tool("xdotool", "windowfocus", "--sync", self.window)
+
+    def keys(self, *names):
+        """Real key presses through XTest, to the activated window."""
+        self.activate()
+        self.server.tool("xdotool", "key", "--delay", "30", *names)
+
+    def pointer(self, *actions):
+        """xdotool pointer actions, with coordinates relative to the window."""
+        self.server.tool("xdotool", "mousemove", "--sync", "--window", self.window, "10", "10",
+                         *actions)
+
+    def geometry(self):
+        """The client area's (x, y, width, height) on the screen."""
+        info = self.server.tool("xwininfo", "-id", self.window)
+        fields = {}
+        for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
+            fields[key] = int(re.search(rf"{key}:\s+(-?\d+)", info).group(1))
+        return tuple(fields.values())
+
+    def wait_geometry(self, expected, timeout=10):
+        return wait_for(lambda: self.geometry() == expected, timeout,
+                        f"window geometry {expected}, last {self.geometry()}")
+
+    def resize(self, width, height):
+        self.server.tool("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
+        self.wait_geometry(self.geometry()[:2] + (width, height))
+
+    def move(self, x, y):
+        self.server.tool("xdotool", "windowmove", "--sync", self.window, str(x), str(y))
+        self.wait_geometry((x, y) + self.geometry()[2:])
+
+    def screenshot(self):
+        """The window's pixels as (width, height, RGB bytes)."""
+        data = subprocess.run(["import", "-window", self.window, "ppm:-"], env=self.server.env,
+                              capture_output=True, timeout=30, check=True).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+        width, height = int(header.group(1)), int(header.group(2))
+        return width, height, data[header.end():]
+
+    def settled_screenshot(self):
+        """A screenshot once the figure is on screen and has stopped changing, as it
+        does under a frozen clock once the reshape and display frames are drawn."""
+        last = [None]
+
+        def steady():
+            shot = self.screenshot()
+            done = shot == last[0] and len(colours(shot)) > 1000
+            last[0] = shot
+            return shot if done else None
+
+        return wait_for(steady, 20, "a steady picture")
+
+    def escape(self, timeout=20):
+        """Presses Escape and returns (exit status, standard output)."""
+        self.keys("Escape")
+        status = self.process.wait(timeout)
+        return status, self.read(self.stdout)
+
+    @staticmethod
+    def read(stream):
+        stream.seek(0)
+        return stream.read().decode(errors="replace")
+
+
+def colours(screenshot):
+    pixels = screenshot[2]
+    return {pixels[i:i + 3] for i in range(0, len(pixels), 3)}
+
+
+def expected_progress():
+    return "".join(f"generating vertex {i}\n" for i in range(VERTEX_COUNT))

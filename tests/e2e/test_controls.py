@@ -1,0 +1,70 @@
+"""F11 and Escape act; every other key and all pointer input change nothing."""
+
+import os
+import tempfile
+import unittest
+
+from glstream import frames_per_reshape, read_trace
+from harness import SCREEN, Sorvane, XServer, expected_progress, wait_for
+
+# Ordinary and special keys that must be ignored.
+IGNORED_KEYS = ["q", "Return", "space", "a", "Tab", "BackSpace", "Left", "Up", "Page_Down",
+                "Home", "F12"] + [f"F{n}" for n in range(1, 11)]
+
+
+class Controls(unittest.TestCase):
+    def test_keys_pointer_and_full_screen(self):
+        with tempfile.TemporaryDirectory() as scratch, XServer() as server:
+            trace = os.path.join(scratch, "controls.trace")
+            # A frozen clock stops the toolkit's timer, so every frame in the trace
+            # comes from a reshape or a display event.
+            with Sorvane(server, clock="2026-01-01 00:00:00", trace=trace) as program:
+                program.resize(500, 400)
+                before = program.geometry()
+                picture = program.settled_screenshot()
+
+                program.keys(*IGNORED_KEYS)
+                program.pointer("click", "1", "click", "3", "mousedown", "1",
+                                "mousemove_relative", "--sync", "120", "90", "mouseup", "1",
+                                "mousemove_relative", "--sync", "200", "150", "click", "4")
+                self.assertTrue(program.alive())
+                self.assertEqual(program.geometry(), before)
+                self.assertEqual(program.screenshot(), picture)
+
+                program.resize(400, 500)
+                windowed = program.geometry()
+                program.keys("F11")
+                program.wait_geometry((0, 0) + SCREEN)
+                program.keys("F11")
+                program.wait_geometry(windowed)
+
+                # Escape from full screen ends the run without restoring first.
+                program.keys("F11")
+                program.wait_geometry((0, 0) + SCREEN)
+                status, output = program.escape()
+                self.assertEqual(status, 0)
+                self.assertEqual(output, expected_progress())
+
+            reshapes = frames_per_reshape(read_trace(trace))
+            sizes = [size for size, _ in reshapes]
+            first = sizes.index((500, 400))
+            self.assertEqual(sizes[first:], [(500, 400), (400, 500), SCREEN, (400, 500), SCREEN])
+            # The ignored input came between the first two reshapes and drew
+            # nothing: both are followed by the same number of frames.
+            self.assertGreaterEqual(reshapes[first][1], 1)
+            self.assertEqual(reshapes[first][1], reshapes[first + 1][1])
+    def test_full_screen_round_trip_without_window_manager(self):
+        # With no window manager to remember the windowed geometry, the program's
+        # own saved size and position are all that bring the window back.
+        with XServer(window_manager=False) as server, Sorvane(server) as program:
+            program.move(100, 80)
+            windowed = program.geometry()
+            program.keys("F11")
+            wait_for(lambda: program.geometry()[2:] == SCREEN, 10, "full screen")
+            program.keys("F11")
+            program.wait_geometry(windowed)
+            self.assertEqual(program.escape()[0], 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
