@@ -26,7 +26,8 @@ class Scene {
     int savedY = 0;
     int savedWidth = 0;
     int savedHeight = 0;
-    std::array<Vertex, VERTEX_COUNT> vertices{};
+    // Filled by init before anything reads it.
+    std::array<Vertex, VERTEX_COUNT> vertices;
 };
 
 // Set once by createScene and never changed: the toolkit's callbacks carry no
