@@ -17,6 +17,9 @@ import unittest
 TITLE = "Sorvane for Keth (brovask 2001)"
 VERTEX_COUNT = 500
 SCREEN = (1280, 1024)
+# Generous, since waits end as soon as their condition holds: the very first start
+# on a fresh, loaded machine (caches cold, libraries read from disk) took over 20 s.
+STARTUP_TIMEOUT = 60
 
 
 def binary():
@@ -68,7 +71,7 @@ class XServer:
             raise AssertionError("Xvfb did not report a display")
         self.env = dict(os.environ, DISPLAY=f":{number}", TZ="UTC")
         try:
-            wait_for(self.reachable, 10, f"display :{number} to accept clients")
+            wait_for(self.reachable, STARTUP_TIMEOUT, f"display :{number} to accept clients")
             if self.window_manager:
                 self.start_window_manager()
         except BaseException:
@@ -94,7 +97,7 @@ class XServer:
             return "window id" in self.tool("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
                                             check=False)
 
-        wait_for(managing, 20, "openbox to manage the screen")
+        wait_for(managing, STARTUP_TIMEOUT, "openbox to manage the screen")
 
     def __exit__(self, *exc):
         for process in reversed(self.processes):
@@ -140,7 +143,7 @@ class Sorvane:
 
     def __enter__(self):
         try:
-            self.window = wait_for(self._find_window, 20, "the program's window")
+            self.window = wait_for(self._find_window, STARTUP_TIMEOUT, "the program's window")
         except BaseException:
             self.kill()
             raise
