@@ -54,25 +54,19 @@ TEST(Random, DrawsStayWithinFifteenBitsOverManySeeds)
     }
 }
 
-TEST(Vertex, FirstVertexOfSeedZeroUsesSixDrawsInOrder)
+TEST(Vertex, TakesSixDrawsInTheOrderXYZRGB)
 {
+    seedRandom(0);
+    std::array<float, 6> units{};
+    for (float& unit : units) {
+        unit = unitFromDraw(randomDraw());
+    }
     seedRandom(0);
     const Vertex v = randomVertex();
     EXPECT_EQ(v.x, 2.0F * 38.0F * RANDOM_SCALE - 1.0F);
-    EXPECT_EQ(v.y, positionFromUnit(unitFromDraw(7719)));
-    EXPECT_EQ(v.z, positionFromUnit(unitFromDraw(21238)));
-
-    // The colours are the next three draws, unmapped.
-    seedRandom(0);
-    for (int i = 0; i < 3; ++i) {
-        (void)randomDraw();
-    }
-    const float r = unitFromDraw(randomDraw());
-    const float g = unitFromDraw(randomDraw());
-    const float b = unitFromDraw(randomDraw());
-    EXPECT_EQ(v.r, r);
-    EXPECT_EQ(v.g, g);
-    EXPECT_EQ(v.b, b);
+    EXPECT_EQ((std::array{v.x, v.y, v.z, v.r, v.g, v.b}),
+              (std::array{positionFromUnit(units[0]), positionFromUnit(units[1]),
+                          positionFromUnit(units[2]), units[3], units[4], units[5]}));
 }
 
 TEST(Vertex, TableIsAPureFunctionOfTheSeed)
