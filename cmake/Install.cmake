@@ -44,14 +44,17 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/copyright.in ${PROJECT_BINARY_DIR}/co
 
 install(TARGETS sorvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (cmake --install --strip, and the package) also drops the
-# compiler's version notes, which plain strip leaves in.
-install(CODE "
-    if(CMAKE_INSTALL_DO_STRIP)
-        execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
-            --remove-section=.note
-            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:sorvane>\"
-            COMMAND_ERROR_IS_FATAL ANY)
-    endif()")
+# compiler's version notes, which plain strip leaves in. Only with binutils'
+# objcopy; other systems keep them.
+if(CMAKE_OBJCOPY)
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:sorvane>\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()")
+endif()
 install(FILES ${compressed_dir}/sorvane.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES data/sorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN ITEMS 16 32 48 64 128 256)
