@@ -1,16 +1,26 @@
 # Hardening for the shipped executable: position-independent, read-only
 # relocations bound at start-up, stack protection and fortified libc calls.
+# Each flag is used only where the compiler or linker takes it: Apple's linker
+# has no -z options, and -fcf-protection exists only on x86.
 include(CheckPIESupported)
+include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
 check_pie_supported()
 
 add_library(sorvane_hardening INTERFACE)
-target_compile_options(sorvane_hardening INTERFACE
-    -fstack-protector-strong
-    -fstack-clash-protection
-    -fcf-protection)
+foreach(flag IN ITEMS -fstack-protector-strong -fstack-clash-protection -fcf-protection)
+    string(MAKE_C_IDENTIFIER "SORVANE_HAS${flag}" result)
+    check_cxx_compiler_flag(${flag} ${result})
+    if(${result})
+        target_compile_options(sorvane_hardening INTERFACE ${flag})
+    endif()
+endforeach()
 # Fortification needs an optimised build; glibc warns about it at -O0.
 target_compile_definitions(sorvane_hardening INTERFACE
     $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
-target_link_options(sorvane_hardening INTERFACE
-    LINKER:-z,relro
-    LINKER:-z,now)
+check_linker_flag(CXX LINKER:-z,relro,-z,now SORVANE_HAS_BIND_NOW)
+if(SORVANE_HAS_BIND_NOW)
+    target_link_options(sorvane_hardening INTERFACE
+        LINKER:-z,relro
+        LINKER:-z,now)
+endif()

@@ -4,6 +4,11 @@
 BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libgl1-mesa-dri)
 DISPLAY_PACKAGES=(xvfb openbox xdotool x11-utils imagemagick)
 TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime)
+# CPack's DEB generator finds the executables with file and works out their
+# dependencies with dpkg-dev's dpkg-shlibdeps.
+PACKAGE_PACKAGES=(dpkg-dev file gzip binutils)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils man-db)
+LINT_PACKAGES=(clang-format clang-tidy cppcheck)
 
 install_packages() {
     local missing=()

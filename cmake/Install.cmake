@@ -1,0 +1,65 @@
+# Where each installed file goes, in the GNU layout: the program, its manual
+# page (section 6, demos), the desktop entry and icons, and the documents.
+include(GNUInstallDirs)
+
+# The release files carry the version by hand; stop a release whose manual page
+# or changelog was not brought up to date with it.
+file(STRINGS ${PROJECT_SOURCE_DIR}/data/sorvane.6 manual_title REGEX "^\\.TH ")
+if(NOT manual_title MATCHES "\"${PROJECT_NAME} ${PROJECT_VERSION}\"")
+    message(FATAL_ERROR "data/sorvane.6 does not name version ${PROJECT_VERSION}: ${manual_title}")
+endif()
+file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG changelog_top LIMIT_COUNT 1)
+if(NOT changelog_top MATCHES "^${PROJECT_NAME} \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "CHANGELOG does not start with version ${PROJECT_VERSION}: ${changelog_top}")
+endif()
+
+# Debian wants the manual page and the changelog compressed; -n leaves the name
+# and time out of the header, so the same sources give the same bytes.
+find_program(GZIP_EXECUTABLE gzip REQUIRED)
+set(compressed_dir ${PROJECT_BINARY_DIR}/compressed)
+foreach(source IN ITEMS data/sorvane.6 CHANGELOG)
+    cmake_path(GET source FILENAME name)
+    string(TOLOWER ${name} name)
+    set(output ${compressed_dir}/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed_dir}
+        COMMAND ${GZIP_EXECUTABLE} -9nc ${PROJECT_SOURCE_DIR}/${source} > ${output}
+        DEPENDS ${PROJECT_SOURCE_DIR}/${source}
+        VERBATIM)
+    list(APPEND compressed_files ${output})
+endforeach()
+add_custom_target(sorvane_compressed_docs ALL DEPENDS ${compressed_files})
+
+# The licence in Debian's machine-readable copyright format, made from LICENSE
+# so that the two never differ: each line indented by one space, blank lines
+# written as " .".
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license_text)
+string(REGEX REPLACE "\n+$" "" license_text "${license_text}")
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" _ "${license_text}")
+set(license_holder "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "^MIT License\n\n" "" license_body "${license_text}")
+string(REPLACE "\n\n" "\n.\n" license_body "${license_body}")
+string(REPLACE "\n" "\n " license_body "${license_body}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
+
+install(TARGETS sorvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cmake --install --strip, and the package) also drops the
+# compiler's version notes, which plain strip leaves in. Only with binutils'
+# objcopy; other systems keep them.
+if(CMAKE_OBJCOPY)
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:sorvane>\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()")
+endif()
+install(FILES ${compressed_dir}/sorvane.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES data/sorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size IN ITEMS 16 32 48 64 128 256)
+    install(FILES data/icons/hicolor/${size}x${size}/apps/sorvane.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES README.md ${compressed_dir}/changelog.gz ${PROJECT_BINARY_DIR}/copyright
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
