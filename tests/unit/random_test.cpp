@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -58,9 +59,7 @@ TEST(Vertex, TakesSixDrawsInTheOrderXYZRGB)
 {
     seedRandom(0);
     std::array<float, 6> units{};
-    for (float& unit : units) {
-        unit = unitFromDraw(randomDraw());
-    }
+    std::generate(units.begin(), units.end(), [] { return unitFromDraw(randomDraw()); });
     seedRandom(0);
     const Vertex v = randomVertex();
     EXPECT_EQ(v.x, 2.0F * 38.0F * RANDOM_SCALE - 1.0F);
