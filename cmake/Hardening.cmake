@@ -1,5 +1,12 @@
 # Hardening for the shipped executable: position-independent, read-only
 # relocations bound at start-up, stack protection and fortified libc calls.
+# WebAssembly in the browser has no native stack, relocations or libc to harden,
+# and its linker takes none of these options.
+if(EMSCRIPTEN)
+    add_library(sorvane_hardening INTERFACE)
+    return()
+endif()
+
 include(CheckPIESupported)
 check_pie_supported()
 

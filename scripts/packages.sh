@@ -4,6 +4,8 @@
 BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libgl1-mesa-dri)
 DISPLAY_PACKAGES=(xvfb openbox xdotool x11-utils imagemagick)
 TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime)
+# The browser build.
+WEB_PACKAGES=(emscripten python3)
 
 install_packages() {
     local missing=()
