@@ -2,6 +2,13 @@
 # relocations bound at start-up, stack protection and fortified libc calls.
 # Each flag is used only where the compiler or linker takes it: Apple's linker
 # has no -z options, and -fcf-protection exists only on x86.
+# WebAssembly in the browser has no native stack, relocations or libc to harden,
+# and its linker takes none of these options.
+if(EMSCRIPTEN)
+    add_library(sorvane_hardening INTERFACE)
+    return()
+endif()
+
 include(CheckPIESupported)
 include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)

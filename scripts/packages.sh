@@ -9,6 +9,10 @@ TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime)
 PACKAGE_PACKAGES=(dpkg-dev file gzip binutils)
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils man-db)
 LINT_PACKAGES=(clang-format clang-tidy cppcheck)
+# The browser build and its tests. Node.js with npm comes with the machine; a
+# Debian nodejs without it gets Debian's npm (see install_npm).
+WEB_PACKAGES=(emscripten python3)
+WEB_TEST_PACKAGES=(chromium nodejs)
 
 install_packages() {
     local missing=()
@@ -26,4 +30,9 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
         --no-install-recommends \
         "${missing[@]}" >/dev/null
+}
+
+# npm ships inside some nodejs packages and is a package of its own in Debian's.
+install_npm() {
+    command -v npm >/dev/null || install_packages npm
 }

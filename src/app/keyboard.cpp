@@ -1,3 +1,4 @@
+#include "platform/exit.h"
 #include "platform/glut.h"
 #include "scene/scene.h"
 
@@ -17,7 +18,7 @@ void Scene::keyboard(int key, int /*x*/, int /*y*/)
     // exit() rather than a return through the toolkit: the main loop does not
     // return, and exit runs the handlers that flush standard output.
     if (key == KEY_ESCAPE) {
-        std::exit(EXIT_SUCCESS);
+        exitProgram(EXIT_SUCCESS);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "platform/glut.h"
+#include "platform/polygon.h"
 #include "render/clock.h"
 #include "scene/scene.h"
 
@@ -19,7 +20,7 @@ void Scene::draw()
 
     // The whole table is one polygon, passed as it is, even where it crosses
     // itself.
-    glBegin(GL_POLYGON);
+    glBegin(FIGURE_PRIMITIVE);
     for (const Vertex& v : vertices) {
         glColor4f(v.r, v.g, v.b, VERTEX_ALPHA);
         glVertex3f(v.x, v.y, v.z);

@@ -1,0 +1,217 @@
+// Drives the sorvane page in Debian's headless Chromium through playwright-core.
+//
+// Every test serves the page itself on a port the system picks (port 0), so runs
+// never collide, and starts its own browser with a fresh profile.
+
+import { readFile } from 'node:fs/promises';
+import { createServer } from 'node:http';
+import { extname, join } from 'node:path';
+import { inflateSync } from 'node:zlib';
+
+import { chromium } from 'playwright-core';
+
+export const VERTEX_COUNT = 500;
+const CHROMIUM = '/usr/bin/chromium';
+
+// Software WebGL (SwiftShader) in a browser that never reaches the network.
+const CHROMIUM_FLAGS = [
+  '--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader',
+  '--use-angle=swiftshader', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+];
+
+const TYPES = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript',
+  '.wasm': 'application/wasm',
+};
+
+export function pageDir() {
+  const dir = process.env.SORVANE_PAGE_DIR;
+  if (!dir) throw new Error('SORVANE_PAGE_DIR does not name the built page');
+  return dir;
+}
+
+export function expectedProgress() {
+  return Array.from({ length: VERTEX_COUNT }, (_, i) => `generating vertex ${i}\n`).join('');
+}
+
+// Serves the built page's files on 127.0.0.1 until close(); resolves to the address.
+export async function servePage(dir = pageDir()) {
+  const server = createServer(async (request, response) => {
+    const name = new URL(request.url, 'http://localhost').pathname.slice(1) || 'index.html';
+    if (!(extname(name) in TYPES) || name.includes('/')) {
+      response.writeHead(404).end();
+      return;
+    }
+    try {
+      const body = await readFile(join(dir, name));
+      response.writeHead(200, { 'Content-Type': TYPES[extname(name)] }).end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return {
+    url: `http://127.0.0.1:${server.address().port}/`,
+    close: () => new Promise((resolve) => server.close(resolve)),
+  };
+}
+
+// A browser and the page's server, closed together by the returned close().
+export async function start() {
+  const site = await servePage();
+  // launch() gives every browser a fresh temporary profile of its own.
+  const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_FLAGS });
+  return {
+    browser,
+    site,
+    async close() {
+      await browser.close();
+      await site.close();
+    },
+  };
+}
+
+// Opens the page in a new context; with fixedTime, Date.now() stays there for
+// the whole run, so the seed and the angle are fixed. Resolves once the
+// program is running. page.errors collects uncaught errors.
+export async function openPage(session, { fixedTime, viewport = { width: 1400, height: 1400 } } = {}) {
+  const context = await session.browser.newContext({ viewport, deviceScaleFactor: 1 });
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  if (fixedTime !== undefined) await page.clock.setFixedTime(fixedTime);
+  await page.goto(session.site.url);
+  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
+  return page;
+}
+
+// Drags the frame's resize corner with the mouse, as a person resizes the
+// program's window, until the canvas is width x height.
+export async function resizeFrame(page, width, height) {
+  const box = await page.locator('#frame').boundingBox();
+  const [nowWidth, nowHeight] = await page.evaluate(() => [canvas.width, canvas.height]);
+  const corner = { x: box.x + box.width - 4, y: box.y + box.height - 4 };
+  await page.mouse.move(corner.x, corner.y);
+  await page.mouse.down();
+  await page.mouse.move(corner.x + width - nowWidth, corner.y + height - nowHeight, { steps: 5 });
+  await page.mouse.up();
+  await page.waitForFunction(([w, h]) => {
+    const canvas = document.getElementById('canvas');
+    return canvas.width === w && canvas.height === h;
+  }, [width, height]);
+}
+
+export async function statusLine(page) {
+  return page.locator('#status').textContent();
+}
+
+// The canvas as { width, height, rgba }, from a screenshot of what is shown.
+// Chromium's own capture: Playwright's waits for quiet frames, which a page
+// that draws every few milliseconds seldom has.
+export async function canvasPixels(page) {
+  const box = await page.locator('#canvas').boundingBox();
+  page.cdp ??= await page.context().newCDPSession(page);
+  const { data } = await page.cdp.send('Page.captureScreenshot', {
+    format: 'png', clip: { ...box, scale: 1 },
+  });
+  return decodePng(Buffer.from(data, 'base64'));
+}
+
+// A picture once it has stopped changing, as it does under a fixed clock.
+export async function steadyPixels(page, timeout = 20000) {
+  const deadline = Date.now() + timeout;
+  let last = await canvasPixels(page);
+  for (;;) {
+    await page.waitForTimeout(100);
+    const shot = await canvasPixels(page);
+    if (samePicture(shot, last) && colourCount(shot) > 1000) return shot;
+    if (Date.now() > deadline) throw new Error('the picture did not settle');
+    last = shot;
+  }
+}
+
+export function samePicture(a, b) {
+  return a.width === b.width && a.height === b.height && a.rgba.equals(b.rgba);
+}
+
+// The number of pixels that differ between two pictures of one size.
+export function differingPixels(a, b) {
+  let count = 0;
+  for (let i = 0; i < a.rgba.length; i += 4) {
+    if (a.rgba.readUInt32BE(i) !== b.rgba.readUInt32BE(i)) count++;
+  }
+  return count;
+}
+
+export function colourCount(picture) {
+  const seen = new Set();
+  for (let i = 0; i < picture.rgba.length; i += 4) seen.add(picture.rgba.readUInt32BE(i));
+  return seen.size;
+}
+
+export function pixel(picture, x, y) {
+  const i = (y * picture.width + x) * 4;
+  return [...picture.rgba.subarray(i, i + 3)];
+}
+
+// The pixels of the rectangle at (x, y), as a picture of its own.
+export function crop(picture, x, y, width, height) {
+  const rgba = Buffer.alloc(width * height * 4);
+  for (let row = 0; row < height; row++) {
+    const from = ((y + row) * picture.width + x) * 4;
+    picture.rgba.copy(rgba, row * width * 4, from, from + width * 4);
+  }
+  return { width, height, rgba };
+}
+
+// Decodes the 8-bit, non-interlaced RGB or RGBA PNGs that Chromium writes.
+export function decodePng(png) {
+  let offset = 8;
+  let header;
+  const data = [];
+  while (offset < png.length) {
+    const length = png.readUInt32BE(offset);
+    const type = png.toString('latin1', offset + 4, offset + 8);
+    const body = png.subarray(offset + 8, offset + 8 + length);
+    if (type === 'IHDR') header = body;
+    if (type === 'IDAT') data.push(body);
+    offset += 12 + length;
+  }
+  const width = header.readUInt32BE(0);
+  const height = header.readUInt32BE(4);
+  const channels = { 2: 3, 6: 4 }[header[9]];
+  if (header[8] !== 8 || !channels || header[12] !== 0) throw new Error('unexpected PNG format');
+  const raw = inflateSync(Buffer.concat(data));
+  const stride = width * channels;
+  const rows = Buffer.alloc(height * stride);
+  for (let y = 0; y < height; y++) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let i = 0; i < stride; i++) {
+      const left = i >= channels ? rows[y * stride + i - channels] : 0;
+      const up = y > 0 ? rows[(y - 1) * stride + i] : 0;
+      const upLeft = y > 0 && i >= channels ? rows[(y - 1) * stride + i - channels] : 0;
+      rows[y * stride + i] = (line[i] + predict(filter, left, up, upLeft)) & 0xff;
+    }
+  }
+  const rgba = Buffer.alloc(width * height * 4, 0xff);
+  for (let p = 0; p < width * height; p++) rows.copy(rgba, p * 4, p * channels, p * channels + 3);
+  return { width, height, rgba };
+}
+
+function predict(filter, left, up, upLeft) {
+  switch (filter) {
+    case 0: return 0;
+    case 1: return left;
+    case 2: return up;
+    case 3: return (left + up) >> 1;
+    case 4: {
+      const p = left + up - upLeft;
+      const [pa, pb, pc] = [Math.abs(p - left), Math.abs(p - up), Math.abs(p - upLeft)];
+      return pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
+    }
+    default: throw new Error(`unknown PNG filter ${filter}`);
+  }
+}

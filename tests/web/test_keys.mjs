@@ -1,0 +1,71 @@
+// F11 and Escape, pressed as real keys in the page.
+
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import { openPage, start, statusLine } from './harness.mjs';
+
+const SCREEN = { width: 1400, height: 1000 };
+
+let session;
+before(async () => { session = await start(); });
+after(() => session.close());
+
+// Counts the WebGL draws, through which every frame of the figure goes.
+async function countDraws(page) {
+  await page.evaluate(() => {
+    window.draws = 0;
+    for (const name of ['drawArrays', 'drawElements']) {
+      const draw = Module.ctx[name].bind(Module.ctx);
+      Module.ctx[name] = (...args) => {
+        window.draws++;
+        return draw(...args);
+      };
+    }
+  });
+  return {
+    async during(ms) {
+      const before = await page.evaluate(() => window.draws);
+      await page.waitForTimeout(ms);
+      return (await page.evaluate(() => window.draws)) - before;
+    },
+  };
+}
+
+test('F11 asks for full screen and back; Escape ends the program with status 0', async () => {
+  const page = await openPage(session, { viewport: SCREEN });
+
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => document.fullscreenElement !== null);
+  await page.waitForFunction(([w, h]) => canvas.width === w && canvas.height === h,
+    [SCREEN.width, SCREEN.height]);
+  assert.equal(await page.locator('#notice').textContent(), '', 'no refusal to explain');
+
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => document.fullscreenElement === null);
+  await page.waitForFunction(() => canvas.width === 600 && canvas.height === 600);
+
+  const draws = await countDraws(page);
+  assert.ok(await draws.during(300) > 0, 'the figure is being drawn');
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
+  assert.equal(await statusLine(page), 'sorvane ended with status 0.');
+  assert.equal(await draws.during(500), 0, 'no frame is drawn once the program has ended');
+  assert.deepEqual(page.errors, []);
+});
+
+test('a refused full screen is explained on the page', async () => {
+  // Embedded by another page that does not allow it full screen.
+  const context = await session.browser.newContext({ viewport: SCREEN });
+  const page = await context.newPage();
+  await page.setContent(`<iframe src="${session.site.url}" width="900" height="900"></iframe>`);
+  const program = page.frameLocator('iframe');
+  await program.locator('#status', { hasText: 'Running' }).waitFor();
+  // Focus goes to the frame on a click beside the canvas (the toolkit keeps it
+  // from clicks on the canvas).
+  await program.locator('#status').click();
+  await page.keyboard.press('F11');
+  await program.locator('#notice', { hasText: 'The browser refused full screen: ' }).waitFor();
+  assert.match(await program.locator('#status').textContent(), /^Running/);
+  await context.close();
+});

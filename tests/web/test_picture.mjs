@@ -1,0 +1,84 @@
+// The picture under a fixed calendar clock: elapsed time stays 0, so every frame
+// shows the unrotated figure of the start second's seed.
+
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import {
+  colourCount, crop, differingPixels, openPage, pixel, resizeFrame, samePicture, start,
+  steadyPixels,
+} from './harness.mjs';
+
+// Half a second into a second, so that every load at this time has one seed.
+const SECOND = Date.UTC(2026, 0, 1, 12, 0, 0) + 500;
+const WHITE = [255, 255, 255];
+
+let session;
+before(async () => { session = await start(); });
+after(() => session.close());
+
+async function pictureAt(time) {
+  const page = await openPage(session, { fixedTime: time });
+  const picture = await steadyPixels(page);
+  await page.context().close();
+  return picture;
+}
+
+function assertWhite(picture, x, y, width, height, where) {
+  for (let row = y; row < y + height; row++) {
+    for (let column = x; column < x + width; column++) {
+      assert.deepEqual(pixel(picture, column, row), WHITE, `${where}: pixel (${column}, ${row})`);
+    }
+  }
+}
+
+test('the same second draws the same picture, another second a different one', async () => {
+  const first = await pictureAt(SECOND);
+  assert.equal(first.width, 600);
+  assert.equal(first.height, 600);
+  assert.ok(colourCount(first) > 1000, 'a translucent figure of many colours');
+  assert.ok(samePicture(await pictureAt(SECOND), first), 'a second load in the same second');
+  const other = await pictureAt(SECOND + 1000);
+  assert.ok(differingPixels(first, other) > 10000, 'the next second gives another figure');
+});
+
+test('the picture keeps its proportions when the frame is resized', async () => {
+  const page = await openPage(session, { fixedTime: SECOND });
+  const square = await steadyPixels(page);
+  for (const [x, y] of [[299, 299], [300, 300], [299, 300], [300, 299]]) {
+    assert.notDeepEqual(pixel(square, x, y), WHITE, `the middle (${x}, ${y}) is covered`);
+  }
+
+  // 1200 x 600 shows x from -2 to 2: the unit square is the middle 600 x 600,
+  // drawn at the same scale, and everything beside it is white.
+  await resizeFrame(page, 1200, 600);
+  const wide = await steadyPixels(page);
+  assert.equal(wide.width, 1200);
+  assertWhite(wide, 0, 0, 300, 600, 'left of the unit square');
+  assertWhite(wide, 900, 0, 300, 600, 'right of the unit square');
+  assert.ok(differingPixels(crop(wide, 300, 0, 600, 600), square) < 100, 'undistorted');
+
+  await resizeFrame(page, 600, 1200);
+  const tall = await steadyPixels(page);
+  assert.equal(tall.height, 1200);
+  assertWhite(tall, 0, 0, 600, 300, 'above the unit square');
+  assertWhite(tall, 0, 900, 600, 300, 'below the unit square');
+  assert.ok(differingPixels(crop(tall, 0, 300, 600, 600), square) < 100, 'undistorted');
+  assert.deepEqual(page.errors, []);
+});
+
+test('the figure turns at 25 degrees per second: a full turn in 14.4 s', async () => {
+  const page = await openPage(session, { fixedTime: SECOND });
+  const start = await steadyPixels(page);
+  const after = async (ms) => {
+    await page.clock.setFixedTime(SECOND + ms);
+    return steadyPixels(page);
+  };
+  const quarter = await after(3600);
+  const half = await after(7200);
+  const full = await after(14400);
+  assert.ok(differingPixels(quarter, start) > 10000, '90 degrees');
+  assert.ok(differingPixels(half, start) > 10000, '180 degrees');
+  assert.ok(differingPixels(half, quarter) > 10000, '90 degrees more');
+  assert.ok(differingPixels(full, start) < 100, '360 degrees is where it started');
+});
