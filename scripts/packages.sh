@@ -4,6 +4,7 @@
 BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libgl1-mesa-dri)
 DISPLAY_PACKAGES=(xvfb openbox xdotool x11-utils imagemagick)
 TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime)
+BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
 
 install_packages() {
     local missing=()
