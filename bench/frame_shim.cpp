@@ -74,6 +74,7 @@ class Recorder {
     {
         if (frames != nullptr) {
             munmap(frames, MAP_BYTES);
+            frames = nullptr; // a swap from a later exit handler must not write
         }
         if (file >= 0) {
             if (ftruncate(file, static_cast<off_t>(count * sizeof(Frame))) != 0) {
