@@ -45,6 +45,8 @@ class BenchSmoke(unittest.TestCase):
         with tempfile.TemporaryDirectory() as out:
             result = subprocess.run(command + ["--out", out], capture_output=True, text=True,
                                     timeout=540, check=False)
+            # CTest shows this only when the test fails.
+            print(result.stdout)
             self.assertEqual(result.returncode, 0, result.stderr)
             with open(os.path.join(out, "frame-times.png"), "rb") as image:
                 self.assertEqual(image.read(8), b"\x89PNG\r\n\x1a\n")
