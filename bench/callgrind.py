@@ -68,6 +68,13 @@ class Profile:
                 own += cost
         return own
 
+    def instructions_by_object(self):
+        counts = {}
+        for (ob, _), cost in self.self_cost.items():
+            name = os.path.basename(ob)
+            counts[name] = counts.get(name, 0) + cost
+        return counts
+
     def allocations_by_caller(self):
         """Calls to an allocator, counted by the object the call came from."""
         counts = {}

@@ -100,6 +100,10 @@ class Program:
         self.shader_cache = os.path.join(out, f"shader-cache-{self.name}")
         self.cold_first_frame_ms = None
         self.cold_peak_rss_mb = None
+        self.cold_frames = []
+        self.cold_start_ns = None
+        self.start_up_instructions = None
+        self.start_up_llvm = None
         # What the program prints: the measuring must add nothing to it.
         self.output_lines = output_lines
         # The demangled name, exact: callgrind's patterns would match LLVM's
@@ -149,7 +153,9 @@ class Program:
         record = os.path.join(out, f"frames-{self.name}-cold.bin")
         start, _, usage = self._run(shims, record, lambda _: wait_for(
             lambda: len(read_frames(record)) >= COLD_FRAMES, 60, f"{self.name}'s first frames"))
-        self.cold_first_frame_ms = (read_frames(record)[0].swap_end_ns - start) / 1e6
+        self.cold_frames = read_frames(record)
+        self.cold_start_ns = start
+        self.cold_first_frame_ms = (self.cold_frames[0].swap_end_ns - start) / 1e6
         self.cold_peak_rss_mb = usage.ru_maxrss * 1024 / 1e6
 
     def timed_run(self, seconds, shims, out):
@@ -179,8 +185,12 @@ class Program:
         def parts():
             return len(os.listdir(directory))
 
+        # An empty cache of its own, so that the start-up profile shows the
+        # shader compiling that a cold start pays for.
+        cache = os.path.join(out, f"shader-cache-{self.name}-callgrind")
+        shutil.rmtree(cache, ignore_errors=True)
         with XServer() as server:
-            env = dict(server.env, MESA_SHADER_CACHE_DIR=self.shader_cache)
+            env = dict(server.env, MESA_SHADER_CACHE_DIR=cache)
             process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
             try:
@@ -195,6 +205,10 @@ class Program:
                 if process.returncode is None:
                     process.kill()
                     process.wait()
+        # The first profile is the start-up, up to the first timer frame.
+        start_up = Profile(f"{base}.1").instructions_by_object()
+        self.start_up_instructions = sum(start_up.values())
+        self.start_up_llvm = sum(count for name, count in start_up.items() if "LLVM" in name)
         # The profile without a number is the partial turn that Escape ended.
         numbered = sorted(int(name.rpartition(".")[2]) for name in os.listdir(directory)
                           if name != "profile")
@@ -280,14 +294,23 @@ def targets(program, floor):
     return lines
 
 
+def first_frame(frames, start_ns):
+    first = frames[0]
+    return (f"{(first.clear_ns - start_ns) / 1e6:.1f} ms to its clear, "
+            f"{(first.swap_end_ns - first.clear_ns) / 1e6:.1f} ms drawing it")
+
+
 def details(programs):
     lines = []
     for p in programs:
-        first = p.frames[0]
-        lines.append(f"{p.name}: first frame after {(first.clear_ns - p.start_ns) / 1e6:.1f} ms "
-                     f"to its clear, {(first.swap_end_ns - first.clear_ns) / 1e6:.1f} ms "
-                     f"drawing it; resident at the end "
-                     + ", ".join(f"{kind} {mb:.1f} MB" for kind, mb in p.resident.items()))
+        lines.append(f"{p.name}: first frame {first_frame(p.frames, p.start_ns)}; "
+                     f"empty shader cache {first_frame(p.cold_frames, p.cold_start_ns)}")
+        if p.start_up_instructions is not None:
+            lines.append(f"{p.name}: start-up to the first timer frame under callgrind, empty "
+                         f"shader cache: {p.start_up_instructions / 1e6:,.1f} M instructions, "
+                         f"{p.start_up_llvm / 1e6:,.1f} M of them in LLVM")
+        lines.append(f"{p.name}: resident at the end " +
+                     ", ".join(f"{kind} {mb:.1f} MB" for kind, mb in p.resident.items()))
     return lines
 
 
