@@ -1,10 +1,11 @@
 """Runs sorvane and the floor in turn, each alone in its own Xvfb with openbox,
 and prints their figures side by side as a Markdown table.
 
-Every program gets two runs: a timed one with the frame shim and the allocation
-counter preloaded, and one under callgrind for the instructions it executes
-itself. Frame records and plot data go to --out, the plot to
---out/frame-times.png when gnuplot is installed.
+Every program gets three starts: a short one with an empty shader cache (the
+cold start), the timed one with the frame shim and the allocation counter
+preloaded, and one under callgrind for the instructions it executes itself and
+the callers of its allocations. Frame records, profiles and plot data go to
+--out, the plot to --out/frame-times.png when gnuplot is installed.
 """
 
 import argparse
