@@ -32,7 +32,6 @@ def read_frames(path):
 
 @dataclass
 class FrameFigures:
-    first_frame_ms: float
     steady_frames: int
     period_ms: float
     draw_ms: float
@@ -44,15 +43,13 @@ def median_ms(values_ns):
     return statistics.median(values_ns) / 1e6
 
 
-def frame_figures(frames, start_ns, steady_from_ns, steady_until_ns):
-    """start_ns: when the process was started; the steady state is the frames
-    whose swap ended between the two other times."""
+def frame_figures(frames, steady_from_ns, steady_until_ns):
+    """The steady state is the frames whose swap ended between the two times."""
     steady = [f for f in frames if steady_from_ns <= f.swap_end_ns < steady_until_ns]
     if len(steady) < 2:
         raise ValueError(f"only {len(steady)} frames in the steady state")
     pairs = list(zip(steady, steady[1:]))
     return FrameFigures(
-        first_frame_ms=(frames[0].swap_end_ns - start_ns) / 1e6,
         steady_frames=len(steady),
         period_ms=median_ms([b.swap_end_ns - a.swap_end_ns for a, b in pairs]),
         draw_ms=median_ms([f.swap_end_ns - f.clear_ns for f in steady]),
