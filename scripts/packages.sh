@@ -13,6 +13,7 @@ LINT_PACKAGES=(clang-format clang-tidy cppcheck)
 # Debian nodejs without it gets Debian's npm (see install_npm).
 WEB_PACKAGES=(emscripten python3)
 WEB_TEST_PACKAGES=(chromium nodejs)
+BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
 
 install_packages() {
     local missing=()

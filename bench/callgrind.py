@@ -1,0 +1,86 @@
+"""Reads a callgrind profile and works out the program's own share of it.
+
+"The program's own" instructions are those executed in the program's executable
+plus everything executed inside the C and C++ run-time libraries on its behalf,
+that is the inclusive cost of its calls into them. Calls into OpenGL, the
+windowing toolkit and the driver are left out, and so is the C library's start-up
+routine, whose inclusive cost is the whole program.
+"""
+
+import os
+import re
+
+RUNTIME = re.compile(r"/(libc|libm|libstdc\+\+|libgcc_s)\.so[.\d]*$")
+ALLOCATORS = re.compile(r"^(malloc|calloc|realloc|memalign|aligned_alloc|posix_memalign|valloc"
+                        r"|operator new(\[\])?\(.*\))$")
+START_UP = re.compile(r"^__libc_start_main")
+NAMED = re.compile(r"^\((\d+)\)(?: (.*))?$")
+
+
+class Profile:
+    def __init__(self, path):
+        self.self_cost = {}  # (object, function) -> Ir
+        self.calls = []  # (caller object, caller fn, callee object, callee fn, count, inclusive Ir)
+        self._read(path)
+
+    def _read(self, path):
+        names = {"ob": {}, "fn": {}}
+        ob = fn = None
+        call_ob = call_fn = None
+        pending_call = None
+        with open(path, encoding="utf-8", errors="replace") as profile:
+            for line in profile:
+                line = line.rstrip("\n")
+                if not line:
+                    continue
+                key, _, value = line.partition("=")
+                if key in ("ob", "cob", "fn", "cfn"):
+                    table = names["ob" if key.endswith("ob") else "fn"]
+                    match = NAMED.match(value)
+                    if match:
+                        if match.group(2) is not None:
+                            table[match.group(1)] = match.group(2)
+                        value = table[match.group(1)]
+                    if key == "ob":
+                        ob = value
+                    elif key == "fn":
+                        fn, call_ob, call_fn = value, None, None
+                    elif key == "cob":
+                        call_ob = value
+                    else:
+                        call_fn = value
+                elif key == "calls":
+                    pending_call = int(value.split()[0])
+                elif line[0].isdigit() or line[0] in "+-*":
+                    fields = line.split()
+                    cost = int(fields[1]) if len(fields) > 1 else 0
+                    if pending_call is not None:
+                        self.calls.append((ob, fn, call_ob or ob, call_fn, pending_call, cost))
+                        pending_call, call_ob = None, None
+                    else:
+                        self.self_cost[(ob, fn)] = self.self_cost.get((ob, fn), 0) + cost
+
+    def own_instructions(self, program):
+        own = sum(cost for (ob, _), cost in self.self_cost.items() if ob == program)
+        for caller_ob, _, callee_ob, callee_fn, _, cost in self.calls:
+            if (caller_ob == program and callee_ob != program and RUNTIME.search(callee_ob)
+                    and not START_UP.match(callee_fn or "")):
+                own += cost
+        return own
+
+    def instructions_by_object(self):
+        counts = {}
+        for (ob, _), cost in self.self_cost.items():
+            name = os.path.basename(ob)
+            counts[name] = counts.get(name, 0) + cost
+        return counts
+
+    def allocations_by_caller(self):
+        """Calls to an allocator, counted by the object the call came from."""
+        counts = {}
+        for caller_ob, caller_fn, _, callee_fn, count, _ in self.calls:
+            # operator new's own call to malloc is the same allocation.
+            if ALLOCATORS.match(callee_fn or "") and not ALLOCATORS.match(caller_fn or ""):
+                name = os.path.basename(caller_ob)
+                counts[name] = counts.get(name, 0) + count
+        return counts

@@ -1,0 +1,63 @@
+"""Draw time and heap allocations per frame of one program at several window
+sizes, in one run: what grows with the window's area is pixel work in the
+driver, since the program's own work per frame does not depend on the size.
+
+    python3 bench/draw_by_size.py build/release/src/sorvane
+    python3 bench/draw_by_size.py build/release/bench/sorvane_floor
+
+Run ./scripts/bench first: it builds the preloads this takes from build/release.
+"""
+
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+
+from frames import read_frames  # noqa: E402
+from harness import XServer  # noqa: E402
+from run_bench import FLOOR_TITLE, TITLE, escape_and_reap, find_window  # noqa: E402
+
+SIZES = (600, 300, 150, 64)
+SETTLE_S = 0.5
+MEASURE_S = 3
+PRELOADS = os.path.join(HERE, "..", "build", "release", "bench")
+
+
+def main():
+    binary = os.path.realpath(sys.argv[1])
+    title = FLOOR_TITLE if "floor" in os.path.basename(binary) else TITLE
+    shims = [os.path.realpath(os.path.join(PRELOADS, name))
+             for name in ("libsorvane_alloc_count.so", "libsorvane_frame_shim.so")]
+    with tempfile.TemporaryDirectory() as out, XServer() as server:
+        record = os.path.join(out, "frames.bin")
+        env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_BENCH_FRAMES=record)
+        process = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL)
+        try:
+            window = find_window(server, process, title, 30)
+            spans = []
+            for size in SIZES:
+                server.tool("xdotool", "windowsize", "--sync", window, str(size), str(size))
+                begin = time.monotonic_ns() + int(SETTLE_S * 1e9)
+                time.sleep(SETTLE_S + MEASURE_S)
+                spans.append((size, begin, time.monotonic_ns()))
+            escape_and_reap(server, process, window)
+        finally:
+            if process.returncode is None:
+                process.kill()
+                process.wait()
+        frames = read_frames(record)
+    print(f"{os.path.basename(binary)}: window, frames, median draw time, allocations per frame")
+    for size, begin, end in spans:
+        span = [f for f in frames if begin <= f.swap_end_ns < end]
+        draw = statistics.median(f.swap_end_ns - f.clear_ns for f in span) / 1e6
+        allocations = (span[-1].allocations - span[0].allocations) / (len(span) - 1)
+        print(f"{size:4d} x {size:<4d} {len(span):5d} {draw:8.2f} ms {allocations:6.1f}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,67 @@
+"""The figures that the frame shim's records give: one record per buffer swap,
+with the start of the clear before it, the end of the swap and the process's
+heap allocation count at that moment, all in monotonic nanoseconds."""
+
+import statistics
+import struct
+from dataclasses import dataclass
+
+
+@dataclass
+class Frame:
+    clear_ns: int
+    swap_end_ns: int
+    allocations: int
+
+
+RECORD = struct.Struct("=qqq")
+
+
+def read_frames(path):
+    """The records so far; the program may still be adding to them."""
+    frames = []
+    with open(path, "rb") as records:
+        while chunk := records.read(RECORD.size * 4096):
+            for clear, swap_end, allocations in RECORD.iter_unpack(
+                    chunk[:len(chunk) - len(chunk) % RECORD.size]):
+                if swap_end == 0:
+                    return frames
+                frames.append(Frame(clear, swap_end, allocations))
+    return frames
+
+
+@dataclass
+class FrameFigures:
+    steady_frames: int
+    period_ms: float
+    draw_ms: float
+    overhead_ms: float
+    allocations_per_frame: float
+
+
+def median_ms(values_ns):
+    return statistics.median(values_ns) / 1e6
+
+
+def frame_figures(frames, steady_from_ns, steady_until_ns):
+    """The steady state is the frames whose swap ended between the two times."""
+    steady = [f for f in frames if steady_from_ns <= f.swap_end_ns < steady_until_ns]
+    if len(steady) < 2:
+        raise ValueError(f"only {len(steady)} frames in the steady state")
+    pairs = list(zip(steady, steady[1:]))
+    return FrameFigures(
+        steady_frames=len(steady),
+        period_ms=median_ms([b.swap_end_ns - a.swap_end_ns for a, b in pairs]),
+        draw_ms=median_ms([f.swap_end_ns - f.clear_ns for f in steady]),
+        # Per frame, period minus draw time is the gap from the end of one swap to
+        # the next clear: the timer's wait plus whatever the toolkit does.
+        overhead_ms=median_ms([b.clear_ns - a.swap_end_ns for a, b in pairs]),
+        allocations_per_frame=(steady[-1].allocations - steady[0].allocations) / len(pairs),
+    )
+
+
+def intervals(frames):
+    """(seconds since the first swap, milliseconds since the swap before) per frame."""
+    first = frames[0].swap_end_ns
+    return [((b.swap_end_ns - first) / 1e9, (b.swap_end_ns - a.swap_end_ns) / 1e6)
+            for a, b in zip(frames, frames[1:])]

@@ -1,0 +1,415 @@
+"""Runs sorvane and the floor in turn, each alone in its own Xvfb with openbox,
+and prints their figures side by side as a Markdown table.
+
+Every program gets short starts with an empty shader cache (cold starts), the
+timed run and more short starts with the cache they filled (warm starts), all
+with the frame shim and the allocation counter preloaded, and a run under
+callgrind for the instructions it executes itself and
+the callers of its allocations. Frame records, profiles and plot data go to
+--out, the plot to --out/frame-times.png when gnuplot is installed.
+"""
+
+import argparse
+from dataclasses import dataclass
+import datetime
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+
+from callgrind import Profile  # noqa: E402
+from frames import frame_figures, intervals, read_frames  # noqa: E402
+from harness import TITLE, VERTEX_COUNT, XServer, wait_for  # noqa: E402
+
+FLOOR_TITLE = "sorvane floor"
+# Frames before this (or a quarter of a short run) are start-up, not steady state.
+WARM_UP_S = 1.0
+# The callgrind run shrinks the window: what the program executes per frame does
+# not depend on its size, and under valgrind the rasteriser would otherwise take
+# seconds for every 600 x 600 frame.
+CALLGRIND_WINDOW = 64
+# Timer frames to profile (what the program executes is the same every frame),
+# after a few that let the driver settle at the new size.
+CALLGRIND_FRAMES = 20
+CALLGRIND_SETTLE_FRAMES = 5
+CALLGRIND_TIMEOUT_S = 300
+EXIT_TIMEOUT_S = 60
+# Starts behind each first-frame figure, cold and warm; the median is reported,
+# since one start on a shared machine can stall.
+STARTS = 3
+# Frames a short start draws before it ends: enough for the compiling to be done.
+SHORT_START_FRAMES = 5
+
+
+def find_window(server, process, title, timeout):
+    def found():
+        if process.poll() is not None:
+            raise AssertionError(f"{title!r} ended early with status {process.returncode}")
+        ids = server.tool("xdotool", "search", "--onlyvisible", "--name",
+                          "^" + re.escape(title) + "$", check=False).split()
+        return ids[0] if ids else None
+
+    return wait_for(found, timeout, f"the window {title!r}")
+
+
+def resident_by_kind(pid):
+    """Resident megabytes of each kind of mapping: the compiler library, the
+    driver, other libraries, and anonymous memory (heap, compiled code, stacks)."""
+    kinds = {"LLVM": 0, "driver": 0, "other libraries": 0, "anonymous": 0}
+    kind = "anonymous"
+    with open(f"/proc/{pid}/smaps", encoding="utf-8", errors="replace") as smaps:
+        for line in smaps:
+            fields = line.split()
+            if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+                path = fields[5] if len(fields) > 5 else ""
+                if "libLLVM" in path:
+                    kind = "LLVM"
+                elif "/dri/" in path:
+                    kind = "driver"
+                elif path.startswith("/"):
+                    kind = "other libraries"
+                else:
+                    kind = "anonymous"
+            elif fields[0] == "Rss:":
+                kinds[kind] += int(fields[1]) * 1024 / 1e6
+    return kinds
+
+
+def escape_and_reap(server, process, window):
+    """Ends the program with Escape and returns its resource usage."""
+    server.tool("xdotool", "windowactivate", "--sync", window)
+    server.tool("xdotool", "key", "Escape")
+    deadline = time.monotonic() + EXIT_TIMEOUT_S
+    while time.monotonic() < deadline:
+        pid, status, usage = os.wait4(process.pid, os.WNOHANG)
+        if pid:
+            process.returncode = os.waitstatus_to_exitcode(status)
+            if process.returncode != 0:
+                raise AssertionError(f"exit status {process.returncode} after Escape")
+            return usage
+        time.sleep(0.02)
+    process.kill()
+    process.wait()
+    raise AssertionError("the program did not end after Escape")
+
+
+@dataclass
+class Start:
+    start_ns: int
+    frames: list
+    peak_rss_mb: float
+
+    @property
+    def first_frame_ms(self):
+        return (self.frames[0].swap_end_ns - self.start_ns) / 1e6
+
+
+def median_start(starts):
+    """The start with the median first-frame latency (the upper one of two)."""
+    return sorted(starts, key=lambda s: s.first_frame_ms)[len(starts) // 2]
+
+
+class Program:
+    def __init__(self, name, binary, title, timer_callback, output_lines, out):
+        self.name, self.binary, self.title = name, os.path.realpath(binary), title
+        # The driver keeps the shaders it compiles on disk; a private cache makes
+        # the first start a cold one, every time.
+        self.shader_cache = os.path.join(out, f"shader-cache-{self.name}")
+        self.cold = None
+        self.warm = None
+        self.start_up_instructions = None
+        self.start_up_llvm = None
+        # What the program prints: the measuring must add nothing to it.
+        self.output_lines = output_lines
+        # The demangled name, exact: callgrind's patterns would match LLVM's
+        # NamedRegionTimer with a wildcard.
+        self.timer_callback = timer_callback
+        self.figures = None
+        self.frames = []
+        self.peak_rss_mb = None
+        self.resident = {}
+        self.own_instructions = None
+        self.own_allocations = None
+        self.allocations_by_caller = {}
+
+    def _run(self, shims, record, wait):
+        """One start with the preloads, in a fresh X server, ended with Escape once
+        wait(start_ns) returns. Returns the start, the end of the steady state,
+        the resource usage and the resident memory by kind at that end."""
+        with XServer() as server, tempfile.TemporaryFile() as output:
+            env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_BENCH_FRAMES=record,
+                       MESA_SHADER_CACHE_DIR=self.shader_cache)
+            start = time.monotonic_ns()
+            process = subprocess.Popen([self.binary], env=env, stdout=output,
+                                       stderr=subprocess.DEVNULL)
+            try:
+                window = find_window(server, process, self.title, 30)
+                wait(start)
+                # Activating the window for the key makes focus and configure
+                # events: the steady state ends before them.
+                until = time.monotonic_ns()
+                resident = resident_by_kind(process.pid)
+                usage = escape_and_reap(server, process, window)
+            finally:
+                if process.returncode is None:
+                    process.kill()
+                    process.wait()
+            output.seek(0)
+            printed = output.read().count(b"\n")
+        if printed != self.output_lines:
+            raise AssertionError(f"{self.name} printed {printed} lines, not {self.output_lines}")
+        return start, until, usage, resident
+
+    def short_start(self, shims, out, cold):
+        """A start that ends once SHORT_START_FRAMES frames are drawn. A cold one
+        empties the shader cache first, so the driver compiles every shader the
+        first frames need."""
+        if cold:
+            shutil.rmtree(self.shader_cache, ignore_errors=True)
+        record = os.path.join(out, f"frames-{self.name}-start.bin")
+        start, _, usage, _ = self._run(shims, record, lambda _: wait_for(
+            lambda: len(read_frames(record)) >= SHORT_START_FRAMES, 60,
+            f"{self.name}'s first frames"))
+        return Start(start, read_frames(record), usage.ru_maxrss * 1024 / 1e6)
+
+    def starts(self, seconds, shims, out):
+        """The cold starts, the timed run, then warm starts: the timed run is one
+        of the warm starts."""
+        cold = [self.short_start(shims, out, True) for _ in range(STARTS)]
+        timed = self.timed_run(seconds, shims, out)
+        warm = [self.short_start(shims, out, False) for _ in range(STARTS - 1)] + [timed]
+        self.cold, self.warm = median_start(cold), median_start(warm)
+
+    def timed_run(self, seconds, shims, out):
+        """The measured run, with the shader cache that the cold starts filled."""
+        record = os.path.join(out, f"frames-{self.name}.bin")
+        start, until, usage, self.resident = self._run(shims, record, lambda start: time.sleep(
+            max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
+        self.frames = read_frames(record)
+        first = self.frames[0].swap_end_ns
+        warm_up = min(WARM_UP_S, seconds / 4)
+        self.figures = frame_figures(self.frames, first + int(warm_up * 1e9), until)
+        self.peak_rss_mb = usage.ru_maxrss * 1024 / 1e6
+        return Start(start, self.frames, self.peak_rss_mb)
+
+    def callgrind_run(self, out):
+        """Profiles CALLGRIND_FRAMES turns of the main loop, once the window has
+        shrunk and the driver has settled. Callgrind writes one profile each time
+        the program enters its timer callback, so each numbered profile after the
+        first holds exactly one timer frame and the loop's work around it."""
+        directory = os.path.join(out, f"callgrind-{self.name}")
+        shutil.rmtree(directory, ignore_errors=True)
+        os.makedirs(directory)
+        base = os.path.join(directory, "profile")
+        command = ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + base,
+                   "--dump-before=" + self.timer_callback, self.binary]
+
+        def parts():
+            return len(os.listdir(directory))
+
+        # An empty cache of its own, so that the start-up profile shows the
+        # shader compiling that a cold start pays for.
+        cache = os.path.join(out, f"shader-cache-{self.name}-callgrind")
+        shutil.rmtree(cache, ignore_errors=True)
+        with XServer() as server:
+            env = dict(server.env, MESA_SHADER_CACHE_DIR=cache)
+            process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            try:
+                window = find_window(server, process, self.title, CALLGRIND_TIMEOUT_S)
+                server.tool("xdotool", "windowsize", "--sync", window,
+                            str(CALLGRIND_WINDOW), str(CALLGRIND_WINDOW))
+                wanted = parts() + CALLGRIND_SETTLE_FRAMES + CALLGRIND_FRAMES
+                wait_for(lambda: parts() >= wanted, CALLGRIND_TIMEOUT_S,
+                         f"{wanted} profiles of {self.name} under callgrind")
+                escape_and_reap(server, process, window)
+            finally:
+                if process.returncode is None:
+                    process.kill()
+                    process.wait()
+        # The first profile is the start-up, up to the first timer frame.
+        start_up = Profile(f"{base}.1").instructions_by_object()
+        self.start_up_instructions = sum(start_up.values())
+        self.start_up_llvm = sum(count for name, count in start_up.items() if "LLVM" in name)
+        # The profile without a number is the partial turn that Escape ended.
+        numbered = sorted(int(name.rpartition(".")[2]) for name in os.listdir(directory)
+                          if name != "profile")
+        own = 0
+        by_caller = {}
+        for part in numbered[-CALLGRIND_FRAMES:]:
+            profile = Profile(f"{base}.{part}")
+            own += profile.own_instructions(self.binary)
+            for name, count in profile.allocations_by_caller().items():
+                by_caller[name] = by_caller.get(name, 0) + count
+        self.own_instructions = own / CALLGRIND_FRAMES
+        self.own_allocations = by_caller.get(os.path.basename(self.binary), 0) / CALLGRIND_FRAMES
+        self.allocations_by_caller = {name: count / CALLGRIND_FRAMES
+                                      for name, count in by_caller.items()}
+
+
+def number(value, digits=1, unit=""):
+    if value is None:
+        return "n/a"
+    return f"{value:,.{digits}f}{unit}"
+
+
+def table(programs):
+    rows = [
+        (f"first-frame latency, median of {STARTS} starts",
+         lambda p: number(p.warm.first_frame_ms, 1, " ms")),
+        ("first-frame latency, empty shader cache",
+         lambda p: number(p.cold.first_frame_ms, 1, " ms")),
+        ("frames in the steady state", lambda p: str(p.figures.steady_frames)),
+        ("median frame period (swap to swap)", lambda p: number(p.figures.period_ms, 2, " ms")),
+        ("frames per second", lambda p: number(1000 / p.figures.period_ms, 1)),
+        ("median draw time (clear to end of swap)",
+         lambda p: number(p.figures.draw_ms, 2, " ms")),
+        ("loop overhead (period minus draw time)",
+         lambda p: number(p.figures.overhead_ms, 2, " ms")),
+        ("peak resident memory", lambda p: number(p.peak_rss_mb, 1, " MB")),
+        ("peak resident memory, empty shader cache",
+         lambda p: number(p.cold.peak_rss_mb, 1, " MB")),
+        ("heap allocations per frame, whole process",
+         lambda p: number(p.figures.allocations_per_frame, 1)),
+        ("heap allocations per frame, own code", lambda p: number(p.own_allocations, 1)),
+        ("own instructions per frame (callgrind)", lambda p: number(p.own_instructions, 0)),
+    ]
+    width = max(len(label) for label, _ in rows)
+    cells = [[cell(p) for p in programs] for _, cell in rows]
+    column = max(12, *(len(c) for row in cells for c in row))
+    lines = ["| " + "figure".ljust(width) + " | " +
+             " | ".join(p.name.rjust(column) for p in programs) + " |",
+             "|" + "-" * (width + 2) + "|" + "|".join("-" * (column + 1) + ":"
+                                                      for _ in programs) + "|"]
+    for (label, _), row in zip(rows, cells):
+        lines.append("| " + label.ljust(width) + " | " +
+                     " | ".join(c.rjust(column) for c in row) + " |")
+    return "\n".join(lines)
+
+
+def verdict(met):
+    return "met" if met else "MISSED"
+
+
+def targets(program, floor):
+    p, f = program.figures, floor.figures
+    lines = []
+    if program.own_allocations is not None:
+        lines.append(f"own heap allocations per frame {program.own_allocations:.1f} "
+                     f"(target 0): {verdict(program.own_allocations == 0)}")
+    ratio = p.overhead_ms / f.overhead_ms - 1
+    lines.append(f"loop overhead {ratio:+.1%} of the floor's (target within 5%): "
+                 f"{verdict(abs(ratio) <= 0.05)}")
+    for label, mine, floors in (
+            ("", program.peak_rss_mb, floor.peak_rss_mb),
+            (", empty shader cache", program.cold.peak_rss_mb, floor.cold.peak_rss_mb)):
+        extra = mine - floors
+        lines.append(f"peak memory{label} {extra:+.1f} MB over the floor's (target 25 MB): "
+                     f"{verdict(extra <= 25)}")
+    allowed = 2 * p.draw_ms
+    for label, mine, floors in (
+            ("", program.warm.first_frame_ms, floor.warm.first_frame_ms),
+            (", empty shader cache", program.cold.first_frame_ms, floor.cold.first_frame_ms)):
+        late = mine - floors
+        lines.append(f"first-frame latency{label} {late:+.1f} ms over the floor's (target two "
+                     f"draw times, {allowed:.1f} ms): {verdict(late <= allowed)}")
+    return lines
+
+
+def first_frame(start):
+    first = start.frames[0]
+    return (f"{(first.clear_ns - start.start_ns) / 1e6:.1f} ms to its clear, "
+            f"{(first.swap_end_ns - first.clear_ns) / 1e6:.1f} ms drawing it")
+
+
+def details(programs):
+    lines = []
+    for p in programs:
+        lines.append(f"{p.name}: median first frame {first_frame(p.warm)}; "
+                     f"empty shader cache {first_frame(p.cold)}")
+        if p.start_up_instructions is not None:
+            lines.append(f"{p.name}: start-up to the first timer frame under callgrind, empty "
+                         f"shader cache: {p.start_up_instructions / 1e6:,.1f} M instructions, "
+                         f"{p.start_up_llvm / 1e6:,.1f} M of them in LLVM")
+        lines.append(f"{p.name}: resident at the end " +
+                     ", ".join(f"{kind} {mb:.1f} MB" for kind, mb in p.resident.items()))
+    return lines
+
+
+def allocation_callers(programs):
+    lines = []
+    for p in programs:
+        if p.allocations_by_caller:
+            parts = ", ".join(f"{name} {count:.1f}" for name, count in
+                              sorted(p.allocations_by_caller.items(), key=lambda i: -i[1]))
+            lines.append(f"{p.name}: {parts}")
+    return lines
+
+
+def plot(programs, out):
+    if shutil.which("gnuplot") is None:
+        print("gnuplot is not installed: no plot", file=sys.stderr)
+        return
+    data = []
+    for p in programs:
+        path = os.path.join(out, f"intervals-{p.name}.dat")
+        with open(path, "w", encoding="ascii") as points:
+            points.writelines(f"{t:.4f} {ms:.3f}\n" for t, ms in intervals(p.frames))
+        data.append(path)
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "frame-times.gp")
+    image = os.path.join(out, "frame-times.png")
+    subprocess.run(["gnuplot", "-e", f"sorvane='{data[0]}'; floor='{data[1]}'; "
+                    f"output='{image}'", script], check=True, timeout=60)
+    print(f"\nPlot: {image}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--sorvane", required=True)
+    parser.add_argument("--floor", required=True)
+    parser.add_argument("--frame-shim", required=True)
+    parser.add_argument("--alloc-count", required=True)
+    parser.add_argument("--seconds", type=float, default=10)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+
+    shims = [os.path.realpath(args.alloc_count), os.path.realpath(args.frame_shim)]
+    programs = [Program("sorvane", args.sorvane, TITLE, "onTimer(int)", VERTEX_COUNT, args.out),
+                Program("floor", args.floor, FLOOR_TITLE, "(anonymous namespace)::onTimer(int)", 0,
+                        args.out)]
+    load = os.getloadavg()[0]
+    for p in programs:
+        p.starts(args.seconds, shims, args.out)
+    if shutil.which("valgrind"):
+        for p in programs:
+            p.callgrind_run(args.out)
+    else:
+        print("valgrind is not installed: no instruction counts", file=sys.stderr)
+
+    now = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
+    print(f"{args.seconds:g} s per program, {os.cpu_count()} CPUs, load average "
+          f"{load:.2f} before the runs, {now}\n")
+    print(table(programs))
+    print("\nTargets:")
+    for line in targets(*programs):
+        print("  " + line)
+    print("\nStart-up and memory:")
+    for line in details(programs):
+        print("  " + line)
+    callers = allocation_callers(programs)
+    if callers:
+        print("\nHeap allocations per turn of the main loop, by calling library "
+              "(callgrind run):")
+        for line in callers:
+            print("  " + line)
+    plot(programs, args.out)
+
+
+if __name__ == "__main__":
+    main()
