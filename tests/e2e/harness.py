@@ -122,9 +122,11 @@ class Sorvane:
     clock there (the toolkit's timers then stop, so only reshape and display
     frames are drawn); with a leading '@' the clock starts there and runs.
     trace: a path to record every GL call to with apitrace.
+    env: variables added to the program's environment (the loader's and the
+    libraries' own, such as LD_PRELOAD; the program reads none).
     """
 
-    def __init__(self, server, clock=None, trace=None, args=()):
+    def __init__(self, server, clock=None, trace=None, args=(), env=None):
         self.server = server
         command = [binary(), *args]
         if trace:
@@ -134,8 +136,8 @@ class Sorvane:
         self.stdout = tempfile.TemporaryFile()
         self.stderr = tempfile.TemporaryFile()
         self.started = time.monotonic()
-        self.process = subprocess.Popen(command, env=server.env, stdout=self.stdout,
-                                        stderr=self.stderr)
+        self.process = subprocess.Popen(command, env=dict(server.env, **(env or {})),
+                                        stdout=self.stdout, stderr=self.stderr)
         self.window = None
 
     def __enter__(self):
@@ -161,6 +163,14 @@ class Sorvane:
 
     def alive(self):
         return self.process.poll() is None
+
+    def resident_kib(self):
+        """The program's resident memory (VmRSS) in KiB."""
+        with open(f"/proc/{self.process.pid}/status") as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+        raise AssertionError("no VmRSS for the program")
 
     def kill(self):
         if self.alive():
