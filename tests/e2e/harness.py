@@ -6,6 +6,7 @@ matters (activation for key input, real full screen).
 """
 
 import calendar
+import glob
 import os
 import re
 import shutil
@@ -17,6 +18,10 @@ import unittest
 TITLE = "Sorvane for Keth (brovask 2001)"
 VERTEX_COUNT = 500
 SCREEN = (1280, 1024)
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print
+# first when they find something, in a build that has them.
+SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak)Sanitizer|runtime error:")
+LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketime.so.1")), "")
 
 
 def binary():
@@ -121,23 +126,43 @@ class Sorvane:
     clock: a libfaketime stamp. A plain 'YYYY-MM-DD hh:mm:ss' freezes the calendar
     clock there (the toolkit's timers then stop, so only reshape and display
     frames are drawn); with a leading '@' the clock starts there and runs.
+    clock_file: a libfaketime timestamp file, read again at every clock reading,
+    so that a test can move the clock during the run by rewriting it.
     trace: a path to record every GL call to with apitrace.
     env: variables added to the program's environment (the loader's and the
-    libraries' own, such as LD_PRELOAD; the program reads none).
+    libraries' own, such as LD_PRELOAD; the program reads none), or removed
+    where the value is None. SORVANE_PRELOAD in the tests' own environment is
+    preloaded into every run (see tests/CMakeLists.txt).
+
+    A sanitizer report on standard error fails the test that ran the program.
     """
 
-    def __init__(self, server, clock=None, trace=None, args=(), env=None):
+    def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None):
         self.server = server
         command = [binary(), *args]
         if trace:
             command = ["apitrace", "trace", "--output", trace, *command]
+        env = dict(server.env, **(env or {}))
         if clock:
             command = ["faketime", "-f", clock, *command]
+        if clock_file:
+            env.update(LD_PRELOAD=LIBFAKETIME, FAKETIME_TIMESTAMP_FILE=clock_file,
+                       FAKETIME_NO_CACHE="1")
+        if (clock or clock_file) and "ASAN_OPTIONS" in env:
+            # LeakSanitizer's check at exit dies in glibc ("The futex facility
+            # returned an unexpected error code") once libfaketime has been
+            # unloaded under the running GL threads; runs on the real clock
+            # check for leaks.
+            env["ASAN_OPTIONS"] += ":detect_leaks=0"
         self.stdout = tempfile.TemporaryFile()
         self.stderr = tempfile.TemporaryFile()
         self.started = time.monotonic()
-        self.process = subprocess.Popen(command, env=dict(server.env, **(env or {})),
-                                        stdout=self.stdout, stderr=self.stderr)
+        if os.environ.get("SORVANE_PRELOAD"):
+            env["LD_PRELOAD"] = " ".join(filter(None, [os.environ["SORVANE_PRELOAD"],
+                                                       env.get("LD_PRELOAD")]))
+        self.process = subprocess.Popen(
+            command, env={name: value for name, value in env.items() if value is not None},
+            stdout=self.stdout, stderr=self.stderr)
         self.window = None
 
     def __enter__(self):
@@ -148,10 +173,13 @@ class Sorvane:
             raise
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, exc_type, *exc):
         self.kill()
+        report = SANITIZER_REPORT.search(self.read(self.stderr))
         self.stdout.close()
         self.stderr.close()
+        if report and exc_type is None:
+            raise AssertionError(f"sanitizer report from sorvane: {report.group(0)}")
 
     def _find_window(self):
         if self.process.poll() is not None:
