@@ -3,7 +3,7 @@
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libgl1-mesa-dri)
 DISPLAY_PACKAGES=(xvfb openbox xdotool x11-utils imagemagick)
-TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime)
+TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime valgrind wmctrl devscripts)
 
 install_packages() {
     local missing=()
