@@ -129,6 +129,7 @@ class Sorvane:
     clock_file: a libfaketime timestamp file, read again at every clock reading,
     so that a test can move the clock during the run by rewriting it.
     trace: a path to record every GL call to with apitrace.
+    wrapper: a command line that runs the program, such as valgrind's.
     env: variables added to the program's environment (the loader's and the
     libraries' own, such as LD_PRELOAD; the program reads none), or removed
     where the value is None. SORVANE_PRELOAD in the tests' own environment is
@@ -137,9 +138,10 @@ class Sorvane:
     A sanitizer report on standard error fails the test that ran the program.
     """
 
-    def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None):
+    def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None,
+                 wrapper=()):
         self.server = server
-        command = [binary(), *args]
+        command = [*wrapper, binary(), *args]
         if trace:
             command = ["apitrace", "trace", "--output", trace, *command]
         env = dict(server.env, **(env or {}))
