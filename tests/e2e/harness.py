@@ -130,6 +130,8 @@ class Sorvane:
     so that a test can move the clock during the run by rewriting it.
     trace: a path to record every GL call to with apitrace.
     wrapper: a command line that runs the program, such as valgrind's.
+    window: whether entering the run waits for the program's window (not for
+    runs that must fail to start).
     env: variables added to the program's environment (the loader's and the
     libraries' own, such as LD_PRELOAD; the program reads none), or removed
     where the value is None. SORVANE_PRELOAD in the tests' own environment is
@@ -139,7 +141,7 @@ class Sorvane:
     """
 
     def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None,
-                 wrapper=()):
+                 wrapper=(), window=True):
         self.server = server
         command = [*wrapper, binary(), *args]
         if trace:
@@ -166,8 +168,11 @@ class Sorvane:
             command, env={name: value for name, value in env.items() if value is not None},
             stdout=self.stdout, stderr=self.stderr)
         self.window = None
+        self.await_window = window
 
     def __enter__(self):
+        if not self.await_window:
+            return self
         try:
             self.window = wait_for(self._find_window, 20, "the program's window")
         except BaseException:
