@@ -130,6 +130,7 @@ class Sorvane:
     so that a test can move the clock during the run by rewriting it.
     trace: a path to record every GL call to with apitrace.
     wrapper: a command line that runs the program, such as valgrind's.
+    stdout: where standard output goes instead of a file that read() can read.
     window: whether entering the run waits for the program's window (not for
     runs that must fail to start).
     env: variables added to the program's environment (the loader's and the
@@ -141,7 +142,7 @@ class Sorvane:
     """
 
     def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None,
-                 wrapper=(), window=True):
+                 wrapper=(), stdout=None, window=True):
         self.server = server
         command = [*wrapper, binary(), *args]
         if trace:
@@ -166,7 +167,7 @@ class Sorvane:
                                                        env.get("LD_PRELOAD")]))
         self.process = subprocess.Popen(
             command, env={name: value for name, value in env.items() if value is not None},
-            stdout=self.stdout, stderr=self.stderr)
+            stdout=self.stdout if stdout is None else stdout, stderr=self.stderr)
         self.window = None
         self.await_window = window
 
