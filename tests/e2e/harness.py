@@ -21,7 +21,7 @@ SCREEN = (1280, 1024)
 # What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print
 # first when they find something, in a build that has them.
 SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak)Sanitizer|runtime error:")
-LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketime.so.1")), "")
+LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketimeMT.so.1")), "")
 
 
 def binary():
@@ -126,8 +126,8 @@ class Sorvane:
     clock: a libfaketime stamp. A plain 'YYYY-MM-DD hh:mm:ss' freezes the calendar
     clock there (the toolkit's timers then stop, so only reshape and display
     frames are drawn); with a leading '@' the clock starts there and runs.
-    clock_file: a libfaketime timestamp file, read again at every clock reading,
-    so that a test can move the clock during the run by rewriting it.
+    clock_file: a libfaketime timestamp file, read again at every reading of the
+    calendar clock, so that a test can move it during the run by rewriting it.
     trace: a path to record every GL call to with apitrace.
     wrapper: a command line that runs the program, such as valgrind's.
     stdout: where standard output goes instead of a file that read() can read.
@@ -151,8 +151,10 @@ class Sorvane:
         if clock:
             command = ["faketime", "-f", clock, *command]
         if clock_file:
+            # Only the calendar clock moves, as when the system time is set; the
+            # monotonic clock goes on.
             env.update(LD_PRELOAD=LIBFAKETIME, FAKETIME_TIMESTAMP_FILE=clock_file,
-                       FAKETIME_NO_CACHE="1")
+                       FAKETIME_NO_CACHE="1", FAKETIME_DONT_FAKE_MONOTONIC="1")
         if (clock or clock_file) and "ASAN_OPTIONS" in env:
             # LeakSanitizer's check at exit dies in glibc ("The futex facility
             # returned an unexpected error code") once libfaketime has been
