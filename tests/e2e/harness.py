@@ -156,17 +156,16 @@ class Sorvane:
             env.update(LD_PRELOAD=LIBFAKETIME, FAKETIME_TIMESTAMP_FILE=clock_file,
                        FAKETIME_NO_CACHE="1", FAKETIME_DONT_FAKE_MONOTONIC="1")
         if (clock or clock_file) and "ASAN_OPTIONS" in env:
-            # LeakSanitizer's check at exit dies in glibc ("The futex facility
-            # returned an unexpected error code") once libfaketime has been
-            # unloaded under the running GL threads; runs on the real clock
-            # check for leaks.
+            # With libfaketime loaded beside Mesa's threads, LeakSanitizer's check
+            # at exit dies in glibc ("The futex facility returned an unexpected
+            # error code"); the runs on the real clock check for leaks.
             env["ASAN_OPTIONS"] += ":detect_leaks=0"
-        self.stdout = tempfile.TemporaryFile()
-        self.stderr = tempfile.TemporaryFile()
-        self.started = time.monotonic()
         if os.environ.get("SORVANE_PRELOAD"):
             env["LD_PRELOAD"] = " ".join(filter(None, [os.environ["SORVANE_PRELOAD"],
                                                        env.get("LD_PRELOAD")]))
+        self.stdout = tempfile.TemporaryFile()
+        self.stderr = tempfile.TemporaryFile()
+        self.started = time.monotonic()
         self.process = subprocess.Popen(
             command, env={name: value for name, value in env.items() if value is not None},
             stdout=self.stdout if stdout is None else stdout, stderr=self.stderr)
