@@ -11,6 +11,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -184,11 +185,15 @@ class Sorvane:
 
     def __exit__(self, exc_type, *exc):
         self.kill()
-        report = SANITIZER_REPORT.search(self.read(self.stderr))
+        errors = self.read(self.stderr)
+        report = SANITIZER_REPORT.search(errors)
         self.stdout.close()
         self.stderr.close()
-        if report and exc_type is None:
-            raise AssertionError(f"sanitizer report from sorvane: {report.group(0)}")
+        if report:
+            # Shown whatever failed first, often the exit status it caused.
+            print(errors[report.start():], file=sys.stderr)
+            if exc_type is None:
+                raise AssertionError(f"sanitizer report from sorvane: {report.group(0)}")
 
     def _find_window(self):
         if self.process.poll() is not None:
