@@ -3,7 +3,7 @@
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libgl1-mesa-dri)
 DISPLAY_PACKAGES=(xvfb openbox xdotool x11-utils imagemagick)
-TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime)
+TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime valgrind wmctrl devscripts)
 # CPack's DEB generator finds the executables with file and works out their
 # dependencies with dpkg-dev's dpkg-shlibdeps.
 PACKAGE_PACKAGES=(dpkg-dev file gzip binutils)

@@ -1,7 +1,25 @@
 #include "app/callbacks.h"
 
 #include "platform/glut.h"
+#include "render/clock.h"
 #include "scene/scene.h"
+
+#include <cstdint>
+
+namespace {
+
+// The calendar time of the last expiry, and the value to re-arm with when the
+// re-arming waits for the idle callback.
+std::int64_t lastExpiryMs = 0;
+int deferredValue = 0;
+
+void armWhenIdle()
+{
+    glutIdleFunc(nullptr);
+    armFrameTimer(deferredValue);
+}
+
+} // namespace
 
 void onDisplay()
 {
@@ -18,6 +36,20 @@ void onTimer(int value)
     // Draw first, then re-arm: frames are spaced by the interval plus the drawing
     // time, so a slow frame never lets expiries pile up.
     theScene->tick();
+
+    // The toolkit times its timers with the calendar clock and runs every timer
+    // due by the time it read before this call. Were the clock set back during
+    // the frame, a timer armed here would be due at once, again and again until
+    // the clock caught up, and no input would be read meanwhile. Arming from the
+    // idle callback lets the main loop come round and read the clock afresh.
+    const std::int64_t now = elapsedMilliseconds();
+    const bool clockWentBack = now < lastExpiryMs;
+    lastExpiryMs = now;
+    if (clockWentBack) {
+        deferredValue = value;
+        glutIdleFunc(armWhenIdle);
+        return;
+    }
     armFrameTimer(value);
 }
 

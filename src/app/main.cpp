@@ -9,10 +9,12 @@
 
 #include "app/callbacks.h"
 #include "platform/glut.h"
+#include "platform/standard_streams.h"
 #include "scene/scene.h"
 
 int main(int argc, char** argv)
 {
+    keepStandardStreamsOpen();
     glutInit(&argc, argv);
     // The toolkit registers callbacks on the current window, so the Scene (which
     // opens it) comes first.

@@ -6,10 +6,12 @@ matters (activation for key input, real full screen).
 """
 
 import calendar
+import glob
 import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -20,6 +22,10 @@ SCREEN = (1280, 1024)
 # Generous, since waits end as soon as their condition holds: the very first start
 # on a fresh, loaded machine (caches cold, libraries read from disk) took over 20 s.
 STARTUP_TIMEOUT = 60
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print
+# first when they find something, in a build that has them.
+SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak)Sanitizer|runtime error:")
+LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketimeMT.so.1")), "")
 
 
 def binary():
@@ -124,24 +130,55 @@ class Sorvane:
     clock: a libfaketime stamp. A plain 'YYYY-MM-DD hh:mm:ss' freezes the calendar
     clock there (the toolkit's timers then stop, so only reshape and display
     frames are drawn); with a leading '@' the clock starts there and runs.
+    clock_file: a libfaketime timestamp file, read again at every reading of the
+    calendar clock, so that a test can move it during the run by rewriting it.
     trace: a path to record every GL call to with apitrace.
+    wrapper: a command line that runs the program, such as valgrind's.
+    stdout: where standard output goes instead of a file that read() can read.
+    window: whether entering the run waits for the program's window (not for
+    runs that must fail to start).
+    env: variables added to the program's environment (the loader's and the
+    libraries' own, such as LD_PRELOAD; the program reads none), or removed
+    where the value is None. SORVANE_PRELOAD in the tests' own environment is
+    preloaded into every run (see tests/CMakeLists.txt).
+
+    A sanitizer report on standard error fails the test that ran the program.
     """
 
-    def __init__(self, server, clock=None, trace=None, args=()):
+    def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None,
+                 wrapper=(), stdout=None, window=True):
         self.server = server
-        command = [binary(), *args]
+        command = [*wrapper, binary(), *args]
         if trace:
             command = ["apitrace", "trace", "--output", trace, *command]
+        env = dict(server.env, **(env or {}))
         if clock:
             command = ["faketime", "-f", clock, *command]
+        if clock_file:
+            # Only the calendar clock moves, as when the system time is set; the
+            # monotonic clock goes on.
+            env.update(LD_PRELOAD=LIBFAKETIME, FAKETIME_TIMESTAMP_FILE=clock_file,
+                       FAKETIME_NO_CACHE="1", FAKETIME_DONT_FAKE_MONOTONIC="1")
+        if (clock or clock_file) and "ASAN_OPTIONS" in env:
+            # With libfaketime loaded beside Mesa's threads, LeakSanitizer's check
+            # at exit dies in glibc ("The futex facility returned an unexpected
+            # error code"); the runs on the real clock check for leaks.
+            env["ASAN_OPTIONS"] += ":detect_leaks=0"
+        if os.environ.get("SORVANE_PRELOAD"):
+            env["LD_PRELOAD"] = " ".join(filter(None, [os.environ["SORVANE_PRELOAD"],
+                                                       env.get("LD_PRELOAD")]))
         self.stdout = tempfile.TemporaryFile()
         self.stderr = tempfile.TemporaryFile()
         self.started = time.monotonic()
-        self.process = subprocess.Popen(command, env=server.env, stdout=self.stdout,
-                                        stderr=self.stderr)
+        self.process = subprocess.Popen(
+            command, env={name: value for name, value in env.items() if value is not None},
+            stdout=self.stdout if stdout is None else stdout, stderr=self.stderr)
         self.window = None
+        self.await_window = window
 
     def __enter__(self):
+        if not self.await_window:
+            return self
         try:
             self.window = wait_for(self._find_window, STARTUP_TIMEOUT, "the program's window")
         except BaseException:
@@ -149,10 +186,17 @@ class Sorvane:
             raise
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, exc_type, *exc):
         self.kill()
+        errors = self.read(self.stderr)
+        report = SANITIZER_REPORT.search(errors)
         self.stdout.close()
         self.stderr.close()
+        if report:
+            # Shown whatever failed first, often the exit status it caused.
+            print(errors[report.start():], file=sys.stderr)
+            if exc_type is None:
+                raise AssertionError(f"sanitizer report from sorvane: {report.group(0)}")
 
     def _find_window(self):
         if self.process.poll() is not None:
@@ -164,6 +208,14 @@ class Sorvane:
 
     def alive(self):
         return self.process.poll() is None
+
+    def resident_kib(self):
+        """The program's resident memory (VmRSS) in KiB."""
+        with open(f"/proc/{self.process.pid}/status") as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+        raise AssertionError("no VmRSS for the program")
 
     def kill(self):
         if self.alive():
