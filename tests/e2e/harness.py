@@ -10,6 +10,7 @@ import glob
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -170,9 +171,12 @@ class Sorvane:
         self.stdout = tempfile.TemporaryFile()
         self.stderr = tempfile.TemporaryFile()
         self.started = time.monotonic()
+        # A session of its own, so that kill() reaches the program itself and not
+        # only the faketime or apitrace process that started it.
         self.process = subprocess.Popen(
             command, env={name: value for name, value in env.items() if value is not None},
-            stdout=self.stdout if stdout is None else stdout, stderr=self.stderr)
+            stdout=self.stdout if stdout is None else stdout, stderr=self.stderr,
+            start_new_session=True)
         self.window = None
         self.await_window = window
 
@@ -218,9 +222,11 @@ class Sorvane:
         raise AssertionError("no VmRSS for the program")
 
     def kill(self):
-        if self.alive():
-            self.process.kill()
-            self.process.wait()
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        self.process.wait()
 
     def activate(self):
         if self.server.window_manager:
