@@ -9,14 +9,14 @@
 
 void keepStandardStreamsOpen()
 {
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (fcntl(fd, F_GETFD) != -1) {
+    for (const int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(descriptor, F_GETFD) != -1) {
             continue;
         }
         // open() returns the lowest free descriptor, which is this one. Should
         // /dev/null be missing, the descriptor stays closed, as it was given.
         const int opened = open("/dev/null", O_RDWR | O_NOCTTY);
-        if (opened != -1 && opened != fd) {
+        if (opened != -1 && opened != descriptor) {
             close(opened);
         }
     }
