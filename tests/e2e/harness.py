@@ -9,6 +9,7 @@ import calendar
 import glob
 import os
 import re
+import shlex
 import shutil
 import signal
 import subprocess
@@ -92,8 +93,16 @@ class XServer:
 
     def start_window_manager(self):
         log = self.wm_log = tempfile.TemporaryFile()
-        openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                   stdout=log, stderr=log)
+        # openbox runs its --startup command once it has taken over the screen and
+        # adopted the windows already there. A window mapped earlier, while it is
+        # still starting (slow on a machine's very first run, with its caches
+        # cold), can be lost: never adopted, never shown. So wait for that.
+        ready = tempfile.NamedTemporaryFile(delete=False)
+        ready.close()
+        os.unlink(ready.name)
+        openbox = subprocess.Popen(
+            ["openbox", "--sm-disable", "--startup", f"touch {shlex.quote(ready.name)}"],
+            env=self.env, stdout=log, stderr=log)
         self.processes.append(openbox)
 
         def managing():
@@ -101,10 +110,13 @@ class XServer:
                 log.seek(0)
                 raise AssertionError(f"openbox ended with status {openbox.returncode}: "
                                      f"{log.read().decode(errors='replace')}")
-            return "window id" in self.tool("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
-                                            check=False)
+            return os.path.exists(ready.name)
 
-        wait_for(managing, STARTUP_TIMEOUT, "openbox to manage the screen")
+        try:
+            wait_for(managing, STARTUP_TIMEOUT, "openbox to manage the screen")
+        finally:
+            if os.path.exists(ready.name):
+                os.unlink(ready.name)
 
     def __exit__(self, *exc):
         for process in reversed(self.processes):
