@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
 from frames import read_frames  # noqa: E402
 from harness import XServer  # noqa: E402
-from run_bench import FLOOR_TITLE, TITLE, escape_and_reap, find_window  # noqa: E402
+from run_bench import FLOOR_TITLE, TITLE, ended, escape_and_reap, find_window  # noqa: E402
 
 SIZES = (600, 300, 150, 64)
 SETTLE_S = 0.5
@@ -37,7 +37,7 @@ def main():
         record = os.path.join(out, "frames.bin")
         env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_BENCH_FRAMES=record)
         process = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL)
-        try:
+        with ended(process):
             window = find_window(server, process, title, 30)
             spans = []
             for size in SIZES:
@@ -46,10 +46,6 @@ def main():
                 time.sleep(SETTLE_S + MEASURE_S)
                 spans.append((size, begin, time.monotonic_ns()))
             escape_and_reap(server, process, window)
-        finally:
-            if process.returncode is None:
-                process.kill()
-                process.wait()
         frames = read_frames(record)
     print(f"{os.path.basename(binary)}: window, frames, median draw time, allocations per frame")
     for size, begin, end in spans:

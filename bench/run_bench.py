@@ -10,6 +10,7 @@ the callers of its allocations. Frame records, profiles and plot data go to
 """
 
 import argparse
+import contextlib
 from dataclasses import dataclass
 import datetime
 import os
@@ -80,6 +81,17 @@ def resident_by_kind(pid):
     return kinds
 
 
+@contextlib.contextmanager
+def ended(process):
+    """Kills the program on the way out of the block unless it has ended."""
+    try:
+        yield process
+    finally:
+        if process.returncode is None:
+            process.kill()
+            process.wait()
+
+
 def escape_and_reap(server, process, window):
     """Ends the program with Escape and returns its resource usage."""
     server.tool("xdotool", "windowactivate", "--sync", window)
@@ -147,7 +159,7 @@ class Program:
             start = time.monotonic_ns()
             process = subprocess.Popen([self.binary], env=env, stdout=output,
                                        stderr=subprocess.DEVNULL)
-            try:
+            with ended(process):
                 window = find_window(server, process, self.title, 30)
                 wait(start)
                 # Activating the window for the key makes focus and configure
@@ -155,10 +167,6 @@ class Program:
                 until = time.monotonic_ns()
                 resident = resident_by_kind(process.pid)
                 usage = escape_and_reap(server, process, window)
-            finally:
-                if process.returncode is None:
-                    process.kill()
-                    process.wait()
             output.seek(0)
             printed = output.read().count(b"\n")
         if printed != self.output_lines:
@@ -220,7 +228,7 @@ class Program:
             env = dict(server.env, MESA_SHADER_CACHE_DIR=cache)
             process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
-            try:
+            with ended(process):
                 window = find_window(server, process, self.title, CALLGRIND_TIMEOUT_S)
                 server.tool("xdotool", "windowsize", "--sync", window,
                             str(CALLGRIND_WINDOW), str(CALLGRIND_WINDOW))
@@ -228,10 +236,6 @@ class Program:
                 wait_for(lambda: parts() >= wanted, CALLGRIND_TIMEOUT_S,
                          f"{wanted} profiles of {self.name} under callgrind")
                 escape_and_reap(server, process, window)
-            finally:
-                if process.returncode is None:
-                    process.kill()
-                    process.wait()
         # The first profile is the start-up, up to the first timer frame.
         start_up = Profile(f"{base}.1").instructions_by_object()
         self.start_up_instructions = sum(start_up.values())
