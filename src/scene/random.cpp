@@ -7,7 +7,7 @@ std::uint32_t state = 0;
 // A draw is bits 16 to 30 of the state: the low bits of an LCG with a
 // power-of-two modulus have short periods.
 constexpr unsigned int DRAW_SHIFT = 16U;
-constexpr std::uint32_t DRAW_MASK = 0x7FFFU;
+constexpr auto DRAW_MASK = static_cast<std::uint32_t>(RANDOM_MAX);
 
 } // namespace
 
