@@ -25,7 +25,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 
 from callgrind import Profile  # noqa: E402
 from frames import frame_figures, intervals, read_frames  # noqa: E402
-from harness import TITLE, VERTEX_COUNT, XServer, wait_for  # noqa: E402
+from harness import TITLE, VERTEX_COUNT, XServer, find_window, wait_for  # noqa: E402
 
 FLOOR_TITLE = "sorvane floor"
 # Frames before this (or a quarter of a short run) are start-up, not steady state.
@@ -45,17 +45,6 @@ EXIT_TIMEOUT_S = 60
 STARTS = 3
 # Frames a short start draws before it ends: enough for the compiling to be done.
 SHORT_START_FRAMES = 5
-
-
-def find_window(server, process, title, timeout):
-    def found():
-        if process.poll() is not None:
-            raise AssertionError(f"{title!r} ended early with status {process.returncode}")
-        ids = server.tool("xdotool", "search", "--onlyvisible", "--name",
-                          "^" + re.escape(title) + "$", check=False).split()
-        return ids[0] if ids else None
-
-    return wait_for(found, timeout, f"the window {title!r}")
 
 
 def resident_by_kind(pid):

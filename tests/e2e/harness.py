@@ -52,6 +52,19 @@ def wait_for(predicate, timeout, what):
     raise AssertionError(f"timed out waiting for {what}")
 
 
+def find_window(server, process, title=TITLE, timeout=STARTUP_TIMEOUT):
+    """The id of the process's visible window with exactly this title, once it
+    shows; fails at once if the process ends first."""
+    def found():
+        if process.poll() is not None:
+            raise AssertionError(f"{title!r} ended early with status {process.returncode}")
+        ids = server.tool("xdotool", "search", "--onlyvisible", "--name",
+                          "^" + re.escape(title) + "$", check=False).split()
+        return ids[0] if ids else None
+
+    return wait_for(found, timeout, f"the window {title!r}")
+
+
 class XServer:
     """An Xvfb of its own, optionally with openbox managing its windows."""
 
@@ -196,10 +209,10 @@ class Sorvane:
         if not self.await_window:
             return self
         try:
-            self.window = wait_for(self._find_window, STARTUP_TIMEOUT, "the program's window")
-        except BaseException:
+            self.window = find_window(self.server, self.process)
+        except BaseException as error:
             self.kill()
-            raise
+            raise AssertionError(f"{error}; standard error: {self.read(self.stderr)}") from error
         return self
 
     def __exit__(self, exc_type, *exc):
@@ -213,14 +226,6 @@ class Sorvane:
             print(errors[report.start():], file=sys.stderr)
             if exc_type is None:
                 raise AssertionError(f"sanitizer report from sorvane: {report.group(0)}")
-
-    def _find_window(self):
-        if self.process.poll() is not None:
-            raise AssertionError(f"sorvane ended early with status {self.process.returncode}: "
-                                 f"{self.read(self.stderr)}")
-        found = self.server.tool("xdotool", "search", "--onlyvisible", "--name",
-                                 "^" + re.escape(TITLE) + "$", check=False).split()
-        return found[0] if found else None
 
     def alive(self):
         return self.process.poll() is None
