@@ -15,12 +15,11 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+from frames import read_frames
+from harness import XServer, find_window
+from run_bench import FLOOR_TITLE, TITLE, ended, escape_and_reap
 
-from frames import read_frames  # noqa: E402
-from harness import XServer, find_window  # noqa: E402
-from run_bench import FLOOR_TITLE, TITLE, ended, escape_and_reap  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 SIZES = (600, 300, 150, 64)
 SETTLE_S = 0.5

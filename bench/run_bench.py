@@ -21,11 +21,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-
-from callgrind import Profile  # noqa: E402
-from frames import frame_figures, intervals, read_frames  # noqa: E402
-from harness import TITLE, VERTEX_COUNT, XServer, find_window, wait_for  # noqa: E402
+from callgrind import Profile
+from frames import frame_figures, intervals, read_frames
+from harness import TITLE, VERTEX_COUNT, XServer, find_window, wait_for
 
 FLOOR_TITLE = "sorvane floor"
 # Frames before this (or a quarter of a short run) are start-up, not steady state.

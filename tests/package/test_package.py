@@ -5,12 +5,9 @@ import glob
 import os
 import re
 import subprocess
-import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-
-from harness import Sorvane, XServer, expected_progress  # noqa: E402
+from harness import Sorvane, XServer, expected_progress
 
 INSTALLED_FILES = [
     "./usr/bin/sorvane",

@@ -15,8 +15,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness import Sorvane, XServer, expected_progress  # noqa: E402
+from harness import Sorvane, XServer, expected_progress
 
 INPUT_INTERVAL_S = 3
 RESIZE_EVERY = 10  # input rounds
