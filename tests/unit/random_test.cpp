@@ -3,22 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <vector>
 
 namespace {
 
-std::vector<Vertex> tableForSeed(std::uint32_t seed, int count)
+using Fields = std::array<float, 6>;
+
+Fields fields(const Vertex& v)
 {
-    seedRandom(seed);
-    std::vector<Vertex> table;
-    for (int i = 0; i < count; ++i) {
-        table.push_back(randomVertex());
-    }
-    return table;
+    return {v.x, v.y, v.z, v.r, v.g, v.b};
 }
 
 TEST(Random, SeedZeroStartsWithTheKnownSequence)
@@ -38,58 +33,31 @@ TEST(Random, ScaleIsTheFloatNearestOneOver32767)
 TEST(Random, DrawsAtBothEndsMapExactlyOntoTheRanges)
 {
     EXPECT_EQ(unitFromDraw(0), 0.0F);
-    EXPECT_EQ(unitFromDraw(RANDOM_MAX), 1.0F);
+    EXPECT_EQ(unitFromDraw(32767), 1.0F);
     EXPECT_EQ(positionFromUnit(unitFromDraw(0)), -1.0F);
-    EXPECT_EQ(positionFromUnit(unitFromDraw(RANDOM_MAX)), 1.0F);
+    EXPECT_EQ(positionFromUnit(unitFromDraw(32767)), 1.0F);
 }
 
-TEST(Random, DrawsStayWithinFifteenBitsOverManySeeds)
-{
-    for (std::uint32_t seed : {0U, 1U, 0x7FFFFFFFU, 0xFFFFFFFFU, 1767225600U}) {
-        seedRandom(seed);
-        for (int i = 0; i < 10000; ++i) {
-            const int draw = randomDraw();
-            ASSERT_GE(draw, 0);
-            ASSERT_LE(draw, RANDOM_MAX);
-        }
-    }
-}
-
-TEST(Vertex, TakesSixDrawsInTheOrderXYZRGB)
+// The first two vertices of two seeds, worked out apart from the program in
+// single precision: six draws each, in the order x, y, z, r, g, b, positions
+// mapped to [-1, 1]. They pin the generator, the scale and the draw order.
+TEST(Vertex, FirstVerticesOfKnownSeeds)
 {
     seedRandom(0);
-    std::array<float, 6> units{};
-    std::generate(units.begin(), units.end(), [] { return unitFromDraw(randomDraw()); });
-    seedRandom(0);
-    const Vertex v = randomVertex();
-    EXPECT_EQ(v.x, 2.0F * 38.0F * RANDOM_SCALE - 1.0F);
-    EXPECT_EQ((std::array{v.x, v.y, v.z, v.r, v.g, v.b}),
-              (std::array{positionFromUnit(units[0]), positionFromUnit(units[1]),
-                          positionFromUnit(units[2]), units[3], units[4], units[5]}));
-}
+    EXPECT_EQ(fields(randomVertex()),
+              (Fields{-0.9976806F, -0.52885526F, 0.29630423F, 0.07437361F, 0.2702414F,
+                      0.36002687F}));
+    EXPECT_EQ(fields(randomVertex()),
+              (Fields{-0.48942536F, 0.9705801F, -0.36216313F, 0.9342326F, 0.17862484F,
+                      0.8575701F}));
 
-TEST(Vertex, TableIsAPureFunctionOfTheSeed)
-{
-    const auto first = tableForSeed(1767225600U, 500);
-    const auto again = tableForSeed(1767225600U, 500);
-    const auto other = tableForSeed(1767225601U, 500);
-    ASSERT_EQ(first.size(), again.size());
-    bool differs = false;
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        using Fields = std::array<float, 6>;
-        EXPECT_EQ(std::bit_cast<Fields>(first[i]), std::bit_cast<Fields>(again[i]))
-            << "vertex " << i;
-        differs = differs || first[i].x != other[i].x;
-        for (float p : {first[i].x, first[i].y, first[i].z}) {
-            EXPECT_GE(p, -1.0F);
-            EXPECT_LE(p, 1.0F);
-        }
-        for (float c : {first[i].r, first[i].g, first[i].b}) {
-            EXPECT_GE(c, 0.0F);
-            EXPECT_LE(c, 1.0F);
-        }
-    }
-    EXPECT_TRUE(differs) << "another seed must give another figure";
+    seedRandom(1'000'000'000U);
+    EXPECT_EQ(fields(randomVertex()),
+              (Fields{0.14053774F, 0.76030767F, 0.81810963F, 0.9580065F, 0.87066257F,
+                      0.05511643F}));
+    EXPECT_EQ(fields(randomVertex()),
+              (Fields{0.8619343F, 0.85064244F, 0.6954253F, 0.5512558F, 0.9674062F,
+                      0.82164985F}));
 }
 
 } // namespace
