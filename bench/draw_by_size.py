@@ -34,7 +34,7 @@ def main():
              for name in ("libsorvane_alloc_count.so", "libsorvane_frame_shim.so")]
     with tempfile.TemporaryDirectory() as out, XServer() as server:
         record = os.path.join(out, "frames.bin")
-        env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_BENCH_FRAMES=record)
+        env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_FRAME_RECORD=record)
         process = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL)
         with ended(process):
             window = find_window(server, process, title, 30)

@@ -1,18 +1,25 @@
 // Preload library that times frames from outside the program. It wraps glClear
 // and glXSwapBuffers, and for every swap keeps the monotonic time of the last
 // clear before it, the time the swap returned, and the heap allocation count
-// then (when alloc_count is preloaded too, else zero).
+// then (when alloc_count is preloaded too, else zero). The benchmark reads the
+// times, and the tests and the soak count the frames.
 //
 // The records are three native 64-bit integers each, written straight into the
-// file SORVANE_BENCH_FRAMES names, mapped shared: the benchmark can watch the
-// count grow while the program runs, a killed run keeps what it had, and the
+// file SORVANE_FRAME_RECORD names, mapped shared: a reader can watch the count
+// grow while the program runs, a killed run keeps what it had, and the
 // measuring itself makes no allocation or system call per frame. A record of
 // zeros ends a file that the program could not trim at exit.
+//
+// For the tests it can also move a file at a known point of a frame: where
+// SORVANE_SWAP_MOVE_FROM and SORVANE_SWAP_MOVE_TO are set, every swap that
+// finds the first file renames it to the second. With libfaketime's timestamp
+// file as the second, a test sets the calendar clock from inside a frame.
 
 #include <GL/gl.h>
 #include <GL/glx.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <dlfcn.h>
@@ -28,9 +35,9 @@ struct Frame {
     std::int64_t allocations;
 };
 
-// Ten minutes of frames at the floor's rate; a run is seconds. The file stays
-// sparse.
-constexpr std::size_t MAX_FRAMES = 1U << 17U;
+// Nearly five hours at 60 frames a second, for the soak; a benchmark run is
+// seconds. The file stays sparse.
+constexpr std::size_t MAX_FRAMES = 1U << 20U;
 constexpr std::size_t MAP_BYTES = MAX_FRAMES * sizeof(Frame);
 
 using ClearFunction = void (*)(GLbitfield);
@@ -54,7 +61,9 @@ class Recorder {
   public:
     Recorder()
     {
-        const char* path = std::getenv("SORVANE_BENCH_FRAMES");
+        moveFrom = std::getenv("SORVANE_SWAP_MOVE_FROM");
+        moveTo = std::getenv("SORVANE_SWAP_MOVE_TO");
+        const char* path = std::getenv("SORVANE_FRAME_RECORD");
         if (path == nullptr) {
             return;
         }
@@ -96,7 +105,17 @@ class Recorder {
 
     void swapped()
     {
-        const std::int64_t end = nowNs();
+        record(nowNs());
+        // After the record: whoever sees the file moved also sees the frame that
+        // moved it counted, so every frame counted later began after the move.
+        if (moveFrom != nullptr && moveTo != nullptr) {
+            std::rename(moveFrom, moveTo); // most swaps find nothing to move
+        }
+    }
+
+  private:
+    void record(std::int64_t swapEndNs)
+    {
         if (frames == nullptr || count == MAX_FRAMES) {
             return;
         }
@@ -104,10 +123,11 @@ class Recorder {
         static const auto counter =
             lookUp<CountFunction>(RTLD_DEFAULT, "sorvane_bench_allocations");
         const std::uint64_t allocations = counter != nullptr ? counter() : 0;
-        frames[count++] = {lastClearNs, end, static_cast<std::int64_t>(allocations)};
+        frames[count++] = {lastClearNs, swapEndNs, static_cast<std::int64_t>(allocations)};
     }
 
-  private:
+    const char* moveFrom = nullptr;
+    const char* moveTo = nullptr;
     int file = -1;
     Frame* frames = nullptr;
     std::size_t count = 0;

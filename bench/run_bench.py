@@ -141,7 +141,7 @@ class Program:
         wait(start_ns) returns. Returns the start, the end of the steady state,
         the resource usage and the resident memory by kind at that end."""
         with XServer() as server, tempfile.TemporaryFile() as output:
-            env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_BENCH_FRAMES=record,
+            env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_FRAME_RECORD=record,
                        MESA_SHADER_CACHE_DIR=self.shader_cache)
             start = time.monotonic_ns()
             process = subprocess.Popen([self.binary], env=env, stdout=output,

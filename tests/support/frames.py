@@ -2,6 +2,7 @@
 with the start of the clear before it, the end of the swap and the process's
 heap allocation count at that moment, all in monotonic nanoseconds."""
 
+import os
 import statistics
 import struct
 from dataclasses import dataclass
@@ -28,6 +29,29 @@ def read_frames(path):
                     return frames
                 frames.append(Frame(clear, swap_end, allocations))
     return frames
+
+
+def frame_count(path):
+    """The number of records so far, found by bisection: the file is mapped at
+    its full size, records first and zeros after them."""
+    try:
+        size = os.path.getsize(path)
+    except FileNotFoundError:
+        return 0
+    with open(path, "rb") as records:
+        def written(index):
+            records.seek(index * RECORD.size)
+            chunk = records.read(RECORD.size)
+            return len(chunk) == RECORD.size and RECORD.unpack(chunk)[1] != 0
+
+        low, high = 0, size // RECORD.size
+        while low < high:
+            middle = (low + high) // 2
+            if written(middle):
+                low = middle + 1
+            else:
+                high = middle
+    return low
 
 
 @dataclass

@@ -18,6 +18,8 @@ import tempfile
 import time
 import unittest
 
+from frames import frame_count
+
 TITLE = "Sorvane for Keth (brovask 2001)"
 VERTEX_COUNT = 500
 SCREEN = (1280, 1024)
@@ -161,6 +163,8 @@ class Sorvane:
     trace: a path to record every GL call to with apitrace.
     wrapper: a command line that runs the program, such as valgrind's.
     stdout: where standard output goes instead of a file that read() can read.
+    count_frames: preload the frame shim (SORVANE_FRAME_SHIM), so that frames()
+    and wait_frames() can tell how many frames the program has shown.
     window: whether entering the run waits for the program's window (not for
     runs that must fail to start).
     env: variables added to the program's environment (the loader's and the
@@ -172,7 +176,7 @@ class Sorvane:
     """
 
     def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None,
-                 wrapper=(), stdout=None, window=True):
+                 wrapper=(), stdout=None, window=True, count_frames=False):
         self.server = server
         command = [*wrapper, binary(), *args]
         if trace:
@@ -190,9 +194,18 @@ class Sorvane:
             # at exit dies in glibc ("The futex facility returned an unexpected
             # error code"); the runs on the real clock check for leaks.
             env["ASAN_OPTIONS"] += ":detect_leaks=0"
-        if os.environ.get("SORVANE_PRELOAD"):
-            env["LD_PRELOAD"] = " ".join(filter(None, [os.environ["SORVANE_PRELOAD"],
-                                                       env.get("LD_PRELOAD")]))
+        preloads = [os.environ.get("SORVANE_PRELOAD"), env.get("LD_PRELOAD")]
+        self.scratch = self.record = None
+        if count_frames:
+            shim = os.environ.get("SORVANE_FRAME_SHIM", "")
+            if not os.path.isfile(shim):
+                raise unittest.SkipTest("SORVANE_FRAME_SHIM does not name the frame shim")
+            self.scratch = tempfile.TemporaryDirectory()
+            self.record = os.path.join(self.scratch.name, "frames")
+            env["SORVANE_FRAME_RECORD"] = self.record
+            preloads.append(shim)
+        if any(preloads):
+            env["LD_PRELOAD"] = " ".join(filter(None, preloads))
         self.stdout = tempfile.TemporaryFile()
         self.stderr = tempfile.TemporaryFile()
         self.started = time.monotonic()
@@ -221,6 +234,8 @@ class Sorvane:
         report = SANITIZER_REPORT.search(errors)
         self.stdout.close()
         self.stderr.close()
+        if self.scratch:
+            self.scratch.cleanup()
         if report:
             # Shown whatever failed first, often the exit status it caused.
             print(errors[report.start():], file=sys.stderr)
@@ -229,6 +244,21 @@ class Sorvane:
 
     def alive(self):
         return self.process.poll() is None
+
+    def frames(self):
+        """The frames shown so far (needs count_frames)."""
+        return frame_count(self.record)
+
+    def wait_frames(self, total, timeout=STARTUP_TIMEOUT):
+        """Waits until the program has shown `total` frames in all, and returns
+        the count then."""
+        def shown():
+            if not self.alive():
+                raise AssertionError(f"sorvane ended with status {self.process.returncode}")
+            count = self.frames()
+            return count if count >= total else None
+
+        return wait_for(shown, timeout, f"frame {total}, last {self.frames()}")
 
     def resident_kib(self):
         """The program's resident memory (VmRSS) in KiB."""
