@@ -1,5 +1,6 @@
 #include "platform/exit.h"
 #include "platform/glut.h"
+#include "platform/standard_streams.h"
 #include "scene/scene.h"
 
 #include <cstdlib>
@@ -16,9 +17,10 @@ constexpr int KEY_ESCAPE = 27;
 void Scene::keyboard(int key, int /*x*/, int /*y*/)
 {
     // exit() rather than a return through the toolkit: the main loop does not
-    // return, and exit runs the handlers that flush standard output.
+    // return. Progress lines that could not be written make the run a failure,
+    // as they would for any tool whose output was lost.
     if (key == KEY_ESCAPE) {
-        exitProgram(EXIT_SUCCESS);
+        exitProgram(finishStandardOutput() ? EXIT_SUCCESS : EXIT_FAILURE);
     }
 }
 

@@ -1,5 +1,49 @@
 #include "platform/standard_streams.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+// Why a write to standard output failed, kept from the moment the failure was
+// seen: errno is overwritten by whatever runs next, and the stream's buffer,
+// whose writing failed, is emptied all the same, so a later flush succeeds.
+int outputError = 0;
+
+bool outputFailed()
+{
+    return std::ferror(stdout) != 0 || !std::cout;
+}
+
+} // namespace
+
+void noteStandardOutputError()
+{
+    if (outputError == 0 && outputFailed()) {
+        outputError = errno;
+    }
+}
+
+bool finishStandardOutput()
+{
+    // The standard streams share the C library's buffer, so one flush does.
+    errno = 0;
+    if (std::fflush(stdout) != 0 && outputError == 0) {
+        outputError = errno;
+    }
+    if (!outputFailed()) {
+        return true;
+    }
+    std::cerr << "sorvane: cannot write standard output";
+    if (outputError != 0) {
+        std::cerr << ": " << std::strerror(outputError);
+    }
+    std::cerr << '\n';
+    return false;
+}
+
 #if defined(__unix__) || defined(__APPLE__)
 
 #include <fcntl.h>

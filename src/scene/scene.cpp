@@ -1,6 +1,7 @@
 #include "scene/scene.h"
 
 #include "platform/glut.h"
+#include "platform/standard_streams.h"
 #include "scene/random.h"
 
 #include <ctime>
@@ -34,6 +35,7 @@ void Scene::init()
         std::cout << "generating vertex " << i << '\n';
         vertices[i] = randomVertex();
     }
+    noteStandardOutputError();
 
     glutInitWindowSize(WINDOW_SIZE, WINDOW_SIZE);
     glutCreateWindow(WINDOW_TITLE);
