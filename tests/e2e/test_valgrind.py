@@ -16,7 +16,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from harness import Sorvane, XServer, binary, colours, expected_progress, wait_for
+from harness import Sorvane, XServer, colours, expected_progress, program_binary, wait_for
 
 RUNTIME = ("vgpreload_", "/libc.so", "/libstdc++.so", "/libm.so", "/libgcc_s.so", "/ld-linux")
 
@@ -39,7 +39,7 @@ class Memcheck(unittest.TestCase):
     def test_no_error_in_the_programs_code(self):
         if shutil.which("valgrind") is None:
             self.skipTest("valgrind is not installed")
-        executable = os.path.realpath(binary())
+        executable = os.path.realpath(program_binary())
         with tempfile.TemporaryDirectory() as scratch, XServer() as server:
             report = os.path.join(scratch, "memcheck.xml")
             wrapper = ["valgrind", "--tool=memcheck", "--leak-check=full", "--track-origins=yes",

@@ -32,7 +32,7 @@ SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak)Sanitizer|runtime error:"
 LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketimeMT.so.1")), "")
 
 
-def binary():
+def program_binary():
     path = os.environ.get("SORVANE_BINARY", "")
     if not os.access(path, os.X_OK):
         raise unittest.SkipTest("SORVANE_BINARY does not name an executable")
@@ -172,13 +172,15 @@ class Sorvane:
     where the value is None. SORVANE_PRELOAD in the tests' own environment is
     preloaded into every run (see tests/CMakeLists.txt).
 
+    binary: the program to run, SORVANE_BINARY unless given.
+
     A sanitizer report on standard error fails the test that ran the program.
     """
 
     def __init__(self, server, clock=None, clock_file=None, trace=None, args=(), env=None,
-                 wrapper=(), stdout=None, window=True, count_frames=False):
+                 wrapper=(), stdout=None, window=True, count_frames=False, binary=None):
         self.server = server
-        command = [*wrapper, binary(), *args]
+        command = [*wrapper, binary or program_binary(), *args]
         if trace:
             command = ["apitrace", "trace", "--output", trace, *command]
         env = dict(server.env, **(env or {}))
