@@ -7,6 +7,10 @@ with the frame shim and the allocation counter preloaded, and a run under
 callgrind for the instructions it executes itself and
 the callers of its allocations. Frame records, profiles and plot data go to
 --out, the plot to --out/frame-times.png when gnuplot is installed.
+
+With --quick each program gets the timed run alone, with no other start and no
+callgrind run: what only those give is shown as n/a. The test suite's smoke run
+uses it, so that the benchmark cannot rot.
 """
 
 import argparse
@@ -172,9 +176,12 @@ class Program:
             f"{self.name}'s first frames"))
         return Start(start, read_frames(record), usage.ru_maxrss * 1024 / 1e6)
 
-    def starts(self, seconds, shims, out):
+    def starts(self, seconds, shims, out, quick):
         """The cold starts, the timed run, then warm starts: the timed run is one
-        of the warm starts."""
+        of the warm starts. Quick: the timed run alone."""
+        if quick:
+            self.warm = self.timed_run(seconds, shims, out)
+            return
         cold = [self.short_start(shims, out, True) for _ in range(STARTS)]
         timed = self.timed_run(seconds, shims, out)
         warm = [self.short_start(shims, out, False) for _ in range(STARTS - 1)] + [timed]
@@ -249,12 +256,13 @@ def number(value, digits=1, unit=""):
     return f"{value:,.{digits}f}{unit}"
 
 
-def table(programs):
+def table(programs, quick):
     rows = [
-        (f"first-frame latency, median of {STARTS} starts",
+        ("first-frame latency, one start" if quick else
+         f"first-frame latency, median of {STARTS} starts",
          lambda p: number(p.warm.first_frame_ms, 1, " ms")),
         ("first-frame latency, empty shader cache",
-         lambda p: number(p.cold.first_frame_ms, 1, " ms")),
+         lambda p: number(p.cold and p.cold.first_frame_ms, 1, " ms")),
         ("frames in the steady state", lambda p: str(p.figures.steady_frames)),
         ("median frame period (swap to swap)", lambda p: number(p.figures.period_ms, 2, " ms")),
         ("frames per second", lambda p: number(1000 / p.figures.period_ms, 1)),
@@ -264,7 +272,7 @@ def table(programs):
          lambda p: number(p.figures.overhead_ms, 2, " ms")),
         ("peak resident memory", lambda p: number(p.peak_rss_mb, 1, " MB")),
         ("peak resident memory, empty shader cache",
-         lambda p: number(p.cold.peak_rss_mb, 1, " MB")),
+         lambda p: number(p.cold and p.cold.peak_rss_mb, 1, " MB")),
         ("heap allocations per frame, whole process",
          lambda p: number(p.figures.allocations_per_frame, 1)),
         ("heap allocations per frame, own code", lambda p: number(p.own_allocations, 1)),
@@ -296,16 +304,24 @@ def targets(program, floor):
     ratio = p.overhead_ms / f.overhead_ms - 1
     lines.append(f"loop overhead {ratio:+.1%} of the floor's (target within 5%): "
                  f"{verdict(abs(ratio) <= 0.05)}")
+    # The empty-cache figures come from the cold starts, which a quick run has not.
+    cold = program.cold and floor.cold
     for label, mine, floors in (
             ("", program.peak_rss_mb, floor.peak_rss_mb),
-            (", empty shader cache", program.cold.peak_rss_mb, floor.cold.peak_rss_mb)):
+            (", empty shader cache", cold and program.cold.peak_rss_mb,
+             cold and floor.cold.peak_rss_mb)):
+        if mine is None:
+            continue
         extra = mine - floors
         lines.append(f"peak memory{label} {extra:+.1f} MB over the floor's (target 25 MB): "
                      f"{verdict(extra <= 25)}")
     allowed = 2 * p.draw_ms
     for label, mine, floors in (
             ("", program.warm.first_frame_ms, floor.warm.first_frame_ms),
-            (", empty shader cache", program.cold.first_frame_ms, floor.cold.first_frame_ms)):
+            (", empty shader cache", cold and program.cold.first_frame_ms,
+             cold and floor.cold.first_frame_ms)):
+        if mine is None:
+            continue
         late = mine - floors
         lines.append(f"first-frame latency{label} {late:+.1f} ms over the floor's (target two "
                      f"draw times, {allowed:.1f} ms): {verdict(late <= allowed)}")
@@ -321,8 +337,8 @@ def first_frame(start):
 def details(programs):
     lines = []
     for p in programs:
-        lines.append(f"{p.name}: median first frame {first_frame(p.warm)}; "
-                     f"empty shader cache {first_frame(p.cold)}")
+        lines.append(f"{p.name}: median first frame {first_frame(p.warm)}" +
+                     (f"; empty shader cache {first_frame(p.cold)}" if p.cold else ""))
         if p.start_up_instructions is not None:
             lines.append(f"{p.name}: start-up to the first timer frame under callgrind, empty "
                          f"shader cache: {p.start_up_instructions / 1e6:,.1f} M instructions, "
@@ -367,6 +383,8 @@ def main():
     parser.add_argument("--alloc-count", required=True)
     parser.add_argument("--seconds", type=float, default=10)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--quick", action="store_true",
+                        help="the timed run alone: no other start, no callgrind")
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
 
@@ -376,17 +394,17 @@ def main():
                         args.out)]
     load = os.getloadavg()[0]
     for p in programs:
-        p.starts(args.seconds, shims, args.out)
-    if shutil.which("valgrind"):
+        p.starts(args.seconds, shims, args.out, args.quick)
+    if not args.quick and shutil.which("valgrind"):
         for p in programs:
             p.callgrind_run(args.out)
-    else:
+    elif not args.quick:
         print("valgrind is not installed: no instruction counts", file=sys.stderr)
 
     now = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
     print(f"{args.seconds:g} s per program, {os.cpu_count()} CPUs, load average "
           f"{load:.2f} before the runs, {now}\n")
-    print(table(programs))
+    print(table(programs, args.quick))
     print("\nTargets:")
     for line in targets(*programs):
         print("  " + line)

@@ -1,6 +1,8 @@
-"""A two-second run of the benchmark, so that it cannot rot: the table comes out
-with every figure present and plausible for both programs, and the plot is
-written. No speed or memory figure is held to a target here."""
+"""A quick run of the benchmark, so that it cannot rot: one two-second start of
+each program and no callgrind run. The table comes out with every figure that
+such a run gives present and plausible for both programs, the others marked
+n/a, and the plot is written. No speed or memory figure is held to a target
+here."""
 
 import os
 import re
@@ -15,6 +17,11 @@ BENCH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "be
 INPUTS = {"--sorvane": "SORVANE_BINARY", "--floor": "SORVANE_FLOOR",
           "--frame-shim": "SORVANE_FRAME_SHIM", "--alloc-count": "SORVANE_ALLOC_COUNT"}
 ROWS = 12
+# What only the cold starts and the callgrind run give.
+NOT_MEASURED = ("first-frame latency, empty shader cache",
+                "peak resident memory, empty shader cache",
+                "heap allocations per frame, own code",
+                "own instructions per frame")
 
 
 def value(cell):
@@ -36,15 +43,15 @@ def parse_table(output):
 
 class BenchSmoke(unittest.TestCase):
     def test_table_and_plot(self):
-        for tool in ("valgrind", "gnuplot", "Xvfb", "openbox"):
+        for tool in ("gnuplot", "Xvfb", "openbox"):
             if shutil.which(tool) is None:
                 raise unittest.SkipTest(f"{tool} is not installed")
-        command = [sys.executable, BENCH, "--seconds", "2"]
+        command = [sys.executable, BENCH, "--seconds", "2", "--quick"]
         for option, variable in INPUTS.items():
             command += [option, os.environ[variable]]
         with tempfile.TemporaryDirectory() as out:
             result = subprocess.run(command + ["--out", out], capture_output=True, text=True,
-                                    timeout=540, check=False)
+                                    timeout=120, check=False)
             # CTest shows this only when the test fails.
             print(result.stdout)
             self.assertEqual(result.returncode, 0, result.stderr)
@@ -53,7 +60,12 @@ class BenchSmoke(unittest.TestCase):
 
         rows = parse_table(result.stdout)
         self.assertEqual(len(rows), ROWS, result.stdout)
-        figures = {label: [value(cell) for cell in cells] for label, cells in rows.items()}
+        figures = {}
+        for label, cells in rows.items():
+            if label.startswith(NOT_MEASURED):
+                self.assertEqual(cells, ["n/a", "n/a"], label)
+            else:
+                figures[label] = [value(cell) for cell in cells]
         for label, pair in figures.items():
             self.assertEqual(len(pair), 2, label)
 
@@ -71,15 +83,9 @@ class BenchSmoke(unittest.TestCase):
             self.assertAlmostEqual(row("frames per second")[program], 1000 / period,
                                    delta=10 / period)
             self.assertGreater(row("peak resident memory")[program], 1)
-            for label in ("heap allocations per frame, whole process",
-                          "heap allocations per frame, own code"):
-                self.assertGreaterEqual(row(label)[program], 0)
-        # 500 vertices a frame, each at least a colour and a position passed on.
-        sorvane_own, floor_own = row("own instructions per frame")
-        self.assertGreater(sorvane_own, 1000)
-        self.assertLess(floor_own, sorvane_own)
-
-        self.assertEqual(len(re.findall(r"^  .*: (met|MISSED)$", result.stdout, re.M)), 6,
+            self.assertGreaterEqual(row("heap allocations per frame, whole process")[program], 0)
+        # Loop overhead, peak memory and first-frame latency against the floor's.
+        self.assertEqual(len(re.findall(r"^  .*: (met|MISSED)$", result.stdout, re.M)), 3,
                          result.stdout)
 
 
