@@ -82,13 +82,14 @@ class GlStream(unittest.TestCase):
     def test_init_frames_and_reshapes(self):
         with tempfile.TemporaryDirectory() as scratch, XServer() as server:
             trace = os.path.join(scratch, "run.trace")
-            program = Sorvane(server, clock="@" + START, trace=trace)
+            program = Sorvane(server, clock="@" + START, trace=trace, count_frames=True)
             with program:
                 shown = time.monotonic()
+                # Timer frames between the resizes, to be told apart from theirs.
                 for width, height in ((600, 300), (300, 600), (601, 600)):
-                    time.sleep(0.3)
+                    program.wait_frames(program.frames() + 10)
                     program.resize(width, height)
-                time.sleep(0.3)
+                program.wait_frames(program.frames() + 10)
                 pressed = time.monotonic()
                 status, _ = program.escape()
                 ended = time.monotonic()

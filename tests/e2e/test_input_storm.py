@@ -10,7 +10,6 @@ memory, the comparison is left out.
 
 import os
 import random
-import time
 import unittest
 
 from harness import SCREEN, Sorvane, XServer, expected_progress, wait_for
@@ -80,10 +79,10 @@ class InputStorm(unittest.TestCase):
 
     @staticmethod
     def resident(program):
-        """The median of resident memory sampled over two seconds of frames."""
+        """The median of resident memory sampled over some dozens of frames."""
         samples = []
         for _ in range(11):
-            time.sleep(0.2)
+            program.wait_frames(program.frames() + 5)
             samples.append(program.resident_kib())
         return sorted(samples)[len(samples) // 2]
 
@@ -93,7 +92,7 @@ class InputStorm(unittest.TestCase):
         # the system when freed, so resident memory follows what is in use.
         tunables = {"GLIBC_TUNABLES": "glibc.malloc.mmap_threshold=65536:"
                                       "glibc.malloc.trim_threshold=65536"}
-        with XServer() as server, Sorvane(server, env=tunables) as program:
+        with XServer() as server, Sorvane(server, env=tunables, count_frames=True) as program:
             storm = Storm(program.window, seed=2001)
             program.activate()
 
@@ -124,9 +123,10 @@ class InputStorm(unittest.TestCase):
                 for geometry in ((0, 0) + SCREEN, windowed):
                     program.keys("F11")
                     program.wait_geometry(geometry)
-                    # The window manager has placed the window; the toolkit's own
-                    # move and resize may still be on their way.
-                    time.sleep(0.1)
+                    # The window manager has placed the window; the toolkit sends
+                    # its own move and resize from its main loop, which has come
+                    # round by the time two more frames are drawn.
+                    program.wait_frames(program.frames() + 2)
 
             program.keys("F11")
             program.wait_geometry((0, 0) + SCREEN)

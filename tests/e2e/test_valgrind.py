@@ -12,12 +12,13 @@ program's calls are the same.
 import os
 import shutil
 import tempfile
-import time
 import unittest
 import xml.etree.ElementTree as ET
 
 from harness import Sorvane, XServer, colours, expected_progress, program_binary, wait_for
 
+# Frames drawn by the timer under memcheck before Escape.
+FRAMES = 20
 RUNTIME = ("vgpreload_", "/libc.so", "/libstdc++.so", "/libm.so", "/libgcc_s.so", "/ld-linux")
 
 
@@ -44,11 +45,12 @@ class Memcheck(unittest.TestCase):
             report = os.path.join(scratch, "memcheck.xml")
             wrapper = ["valgrind", "--tool=memcheck", "--leak-check=full", "--track-origins=yes",
                        "--num-callers=40", "--xml=yes", f"--xml-file={report}"]
-            with Sorvane(server, wrapper=wrapper, env={"GALLIUM_DRIVER": "softpipe"}) as program:
+            with Sorvane(server, wrapper=wrapper, env={"GALLIUM_DRIVER": "softpipe"},
+                         count_frames=True) as program:
                 # Small frames: the software rasteriser under valgrind is slow.
                 program.resize(120, 120)
                 wait_for(lambda: len(colours(program.screenshot())) > 100, 60, "the figure")
-                time.sleep(3)
+                program.wait_frames(program.frames() + FRAMES, timeout=120)
                 status, output = program.escape(timeout=120)
             self.assertEqual(status, 0)
             self.assertEqual(output, expected_progress())
