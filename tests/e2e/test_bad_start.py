@@ -28,7 +28,7 @@ class BadStart(unittest.TestCase):
         with XServer(window_manager=False) as server:
             for name, env, args, message in CASES:
                 with self.subTest(name), Sorvane(server, args=args, env=env,
-                                                      window=False) as program:
+                                                 window=False) as program:
                     status = program.process.wait(20)
                     self.assertEqual(status, 1, "a signal or a sanitizer's status")
                     self.assertIn(f"freeglut ({program.process.args[0]}): {message}",

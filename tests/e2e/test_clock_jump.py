@@ -78,6 +78,5 @@ class ClockJump(unittest.TestCase):
         self.assertGreaterEqual(len(angles), resumed)
 
 
-
 if __name__ == "__main__":
     unittest.main()

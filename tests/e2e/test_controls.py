@@ -53,6 +53,7 @@ class Controls(unittest.TestCase):
             # nothing: both are followed by the same number of frames.
             self.assertGreaterEqual(reshapes[first][1], 1)
             self.assertEqual(reshapes[first][1], reshapes[first + 1][1])
+
     def test_full_screen_round_trip_without_window_manager(self):
         # With no window manager to remember the windowed geometry, the program's
         # own saved size and position are all that bring the window back.

@@ -2,8 +2,9 @@
 resident memory and the frames it has shown, once a minute.
 
 Frames are counted by the frame shim, preloaded through the harness, which
-costs a record per frame; memory is VmRSS from /proc. Input every few seconds: ignored keys, pointer motion, clicks and drags,
-and every half minute a resize. Not part of the test suite.
+costs a record per frame; memory is VmRSS from /proc. Input every few seconds:
+ignored keys, pointer motion, clicks and drags, and every half minute a resize.
+Not part of the test suite.
 
 usage: soak.py MINUTES, with SORVANE_BINARY and SORVANE_FRAME_SHIM set
 """

@@ -44,20 +44,16 @@ TEST(Random, DrawsAtBothEndsMapExactlyOntoTheRanges)
 TEST(Vertex, FirstVerticesOfKnownSeeds)
 {
     seedRandom(0);
-    EXPECT_EQ(fields(randomVertex()),
-              (Fields{-0.9976806F, -0.52885526F, 0.29630423F, 0.07437361F, 0.2702414F,
-                      0.36002687F}));
-    EXPECT_EQ(fields(randomVertex()),
-              (Fields{-0.48942536F, 0.9705801F, -0.36216313F, 0.9342326F, 0.17862484F,
-                      0.8575701F}));
+    EXPECT_EQ(fields(randomVertex()), (Fields{-0.9976806F, -0.52885526F, 0.29630423F, 0.07437361F,
+                                              0.2702414F, 0.36002687F}));
+    EXPECT_EQ(fields(randomVertex()), (Fields{-0.48942536F, 0.9705801F, -0.36216313F, 0.9342326F,
+                                              0.17862484F, 0.8575701F}));
 
     seedRandom(1'000'000'000U);
+    EXPECT_EQ(fields(randomVertex()), (Fields{0.14053774F, 0.76030767F, 0.81810963F, 0.9580065F,
+                                              0.87066257F, 0.05511643F}));
     EXPECT_EQ(fields(randomVertex()),
-              (Fields{0.14053774F, 0.76030767F, 0.81810963F, 0.9580065F, 0.87066257F,
-                      0.05511643F}));
-    EXPECT_EQ(fields(randomVertex()),
-              (Fields{0.8619343F, 0.85064244F, 0.6954253F, 0.5512558F, 0.9674062F,
-                      0.82164985F}));
+              (Fields{0.8619343F, 0.85064244F, 0.6954253F, 0.5512558F, 0.9674062F, 0.82164985F}));
 }
 
 } // namespace
