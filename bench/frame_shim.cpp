@@ -63,33 +63,36 @@ class Recorder {
     {
         moveFrom = std::getenv("SORVANE_SWAP_MOVE_FROM");
         moveTo = std::getenv("SORVANE_SWAP_MOVE_TO");
-        const char* path = std::getenv("SORVANE_FRAME_RECORD");
+        path = std::getenv("SORVANE_FRAME_RECORD");
         if (path == nullptr) {
             return;
         }
-        file = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (file < 0 || ftruncate(file, MAP_BYTES) != 0) {
+        // The descriptor is closed again at once, before the program starts: it
+        // would otherwise take the place of a standard stream left closed.
+        const int file = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (file < 0) {
             return;
         }
-        void* map = mmap(nullptr, MAP_BYTES, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
-        if (map != MAP_FAILED) {
-            frames = static_cast<Frame*>(map);
+        if (ftruncate(file, MAP_BYTES) == 0) {
+            void* map = mmap(nullptr, MAP_BYTES, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+            if (map != MAP_FAILED) {
+                frames = static_cast<Frame*>(map);
+            }
         }
+        close(file);
     }
 
     // Runs on every normal exit, which is how both programs end (Escape calls
     // exit).
     ~Recorder()
     {
-        if (frames != nullptr) {
-            munmap(frames, MAP_BYTES);
-            frames = nullptr; // a swap from a later exit handler must not write
+        if (frames == nullptr) {
+            return;
         }
-        if (file >= 0) {
-            if (ftruncate(file, static_cast<off_t>(count * sizeof(Frame))) != 0) {
-                // Left at full length, the zero record after the last frame ends it.
-            }
-            close(file);
+        munmap(frames, MAP_BYTES);
+        frames = nullptr; // a swap from a later exit handler must not write
+        if (truncate(path, static_cast<off_t>(count * sizeof(Frame))) != 0) {
+            // Left at full length, the zero record after the last frame ends it.
         }
     }
 
@@ -128,7 +131,7 @@ class Recorder {
 
     const char* moveFrom = nullptr;
     const char* moveTo = nullptr;
-    int file = -1;
+    const char* path = nullptr;
     Frame* frames = nullptr;
     std::size_t count = 0;
     std::int64_t lastClearNs = 0;
