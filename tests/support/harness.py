@@ -50,7 +50,7 @@ def wait_for(predicate, timeout, what):
         result = predicate()
         if result:
             return result
-        time.sleep(0.05)
+        time.sleep(0.02)
     raise AssertionError(f"timed out waiting for {what}")
 
 
