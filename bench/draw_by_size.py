@@ -2,10 +2,11 @@
 sizes, in one run: what grows with the window's area is pixel work in the
 driver, since the program's own work per frame does not depend on the size.
 
-    python3 bench/draw_by_size.py build/release/src/sorvane
-    python3 bench/draw_by_size.py build/release/bench/sorvane_floor
+    PYTHONPATH=tests/support python3 bench/draw_by_size.py build/release/src/sorvane
+    PYTHONPATH=tests/support python3 bench/draw_by_size.py build/release/bench/sorvane_floor
 
 Run ./scripts/bench first: it builds the preloads this takes from build/release.
+The harness it imports lives in tests/support.
 """
 
 import os
