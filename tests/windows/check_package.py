@@ -1,13 +1,16 @@
-"""What Windows sees of sorvane.exe before it runs it: a console program that
-needs only Windows' own DLLs, with ASLR and DEP on, its icon and its version.
+"""The zip as it ships, and what Windows sees of its sorvane.exe before running it:
+a console program that needs only Windows' own DLLs, with ASLR and DEP on, its
+icon and its version.
 
-usage: check_executable.py EXECUTABLE OBJDUMP WINDRES VERSION
+usage: check_package.py CPACK CPACK_CONFIG OBJDUMP WINDRES VERSION
 """
 
 import re
 import subprocess
 import sys
+import tempfile
 import unittest
+import zipfile
 
 # DLLs that every Windows installation ships, as the PE import table names them.
 SYSTEM_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "opengl32.dll",
@@ -18,12 +21,24 @@ def run(*command):
     return subprocess.run(command, capture_output=True, text=True, check=True).stdout
 
 
-class Executable(unittest.TestCase):
+class Package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.headers = run(OBJDUMP, "--private-headers", EXECUTABLE)
-        cls.resources = run(WINDRES, "--input", EXECUTABLE, "--input-format", "coff",
-                            "--output-format", "rc")
+        with tempfile.TemporaryDirectory() as scratch:
+            # CPack as ./scripts/package runs it, into a folder of the test's own.
+            run(CPACK, "-G", "ZIP", "--config", CPACK_CONFIG, "-B", scratch)
+            folder = f"sorvane-{VERSION}-win64"
+            with zipfile.ZipFile(f"{scratch}/{folder}.zip") as package:
+                cls.names = set(package.namelist())
+                executable = package.extract(f"{folder}/sorvane.exe", scratch)
+            cls.headers = run(OBJDUMP, "--private-headers", executable)
+            cls.resources = run(WINDRES, "--input", executable, "--input-format", "coff",
+                                "--output-format", "rc")
+
+    def test_package_contents(self):
+        self.assertEqual(self.names, {f"sorvane-{VERSION}-win64/{name}" for name in
+                                      ("sorvane.exe", "README.md", "LICENSE.txt",
+                                       "CHANGELOG.txt")})
 
     def test_imports_only_system_dlls(self):
         imports = {name.lower() for name in re.findall(r"DLL Name: (\S+)", self.headers)}
@@ -49,6 +64,6 @@ class Executable(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    EXECUTABLE, OBJDUMP, WINDRES, VERSION = sys.argv[1:5]
-    del sys.argv[1:5]
+    CPACK, CPACK_CONFIG, OBJDUMP, WINDRES, VERSION = sys.argv[1:6]
+    del sys.argv[1:6]
     unittest.main()
