@@ -74,9 +74,10 @@ target_link_options(sorvane_static_runtime INTERFACE -static)
 function(sorvane_windows_executable target)
     find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
     set(icon ${CMAKE_CURRENT_BINARY_DIR}/${target}.ico)
-    set(sizes 16 32 48 256)
-    list(TRANSFORM sizes REPLACE "(.+)" "${PROJECT_SOURCE_DIR}/data/icons/hicolor/\\1x\\1/apps/sorvane.png"
-        OUTPUT_VARIABLE pngs)
+    # The sizes that Explorer and the taskbar ask for; 256 is stored as PNG.
+    foreach(size IN ITEMS 16 32 48 256)
+        list(APPEND pngs ${PROJECT_SOURCE_DIR}/data/icons/hicolor/${size}x${size}/apps/sorvane.png)
+    endforeach()
     add_custom_command(OUTPUT ${icon}
         COMMAND ${IMAGEMAGICK_CONVERT} ${pngs} ${icon}
         DEPENDS ${pngs}
