@@ -18,13 +18,19 @@ def sorvane_exe(server, clock):
     return Sorvane(server, wrapper=["wine"], clock=clock, env=FROZEN_CLOCK_ENVIRONMENT)
 
 
+def end_wine_processes():
+    for option in ("--kill", "--wait"):
+        subprocess.run(["wineserver", option], capture_output=True, timeout=30, check=False)
+
+
 @contextlib.contextmanager
 def wine_session():
-    """Ends every Wine process of the prefix with the block. The desktop process
-    stays tied to the X server it started on, and a program started on the next
-    server could not open its window through it."""
+    """Wine's processes for the prefix, begun afresh on the test's X server and
+    ended with the block. The desktop process stays tied to the X server it
+    started on (or to none, after a run without one), and a program started on
+    another server could not open its window through it."""
+    end_wine_processes()
     try:
         yield
     finally:
-        for option in ("--kill", "--wait"):
-            subprocess.run(["wineserver", option], capture_output=True, timeout=30, check=False)
+        end_wine_processes()
