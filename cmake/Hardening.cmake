@@ -22,6 +22,11 @@ foreach(flag IN ITEMS -fstack-protector-strong -fstack-clash-protection -fcf-pro
         target_compile_options(sorvane_hardening INTERFACE ${flag})
     endif()
 endforeach()
+# MinGW-w64's C runtime has neither the stack protector's nor fortification's
+# checks; GCC's libssp brings both.
+if(MINGW)
+    target_link_libraries(sorvane_hardening INTERFACE ssp)
+endif()
 # Fortification needs an optimised build; glibc warns about it at -O0.
 target_compile_definitions(sorvane_hardening INTERFACE
     $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)

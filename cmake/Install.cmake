@@ -1,5 +1,6 @@
 # Where each installed file goes, in the GNU layout: the program, its manual
-# page (section 6, demos), the desktop entry and icons, and the documents.
+# page (section 6, demos), the desktop entry and icons, and the documents; on
+# Windows, the program and its documents in one folder.
 include(GNUInstallDirs)
 
 # The release files carry the version by hand; stop a release whose manual page
@@ -11,6 +12,16 @@ endif()
 file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG changelog_top LIMIT_COUNT 1)
 if(NOT changelog_top MATCHES "^${PROJECT_NAME} \\(${PROJECT_VERSION}\\) ")
     message(FATAL_ERROR "CHANGELOG does not start with version ${PROJECT_VERSION}: ${changelog_top}")
+endif()
+
+# On Windows a zip to unpack anywhere: the program beside its documents. The
+# licence and the changelog get the extension that lets Explorer open them.
+if(WIN32)
+    install(TARGETS sorvane RUNTIME DESTINATION .)
+    install(FILES README.md DESTINATION .)
+    install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+    install(FILES CHANGELOG DESTINATION . RENAME CHANGELOG.txt)
+    return()
 endif()
 
 # Debian wants the manual page and the changelog compressed; -n leaves the name

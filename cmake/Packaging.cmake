@@ -1,6 +1,6 @@
 # The Debian package, made by CPack from the install rules:
-# build/release/sorvane_<version>_<arch>.deb after ./scripts/package.
-set(CPACK_GENERATOR DEB)
+# build/release/sorvane_<version>_<arch>.deb after ./scripts/package; for
+# Windows a zip, build/windows/sorvane-<version>-win64.zip.
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VENDOR "The sorvane developers")
 set(CPACK_PACKAGE_CONTACT "The sorvane developers <developers@sorvane.example.org>")
@@ -20,6 +20,16 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     GROUP_READ GROUP_EXECUTE
     WORLD_READ WORLD_EXECUTE)
 
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_SYSTEM_NAME win64)
+    # Unpacked, the files land in a folder named like the zip, not loose.
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+    include(CPack)
+    return()
+endif()
+
+set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

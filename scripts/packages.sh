@@ -14,6 +14,12 @@ LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
 WEB_PACKAGES=(emscripten python3)
 WEB_TEST_PACKAGES=(chromium nodejs)
 BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
+# The Windows build: the MinGW-w64 cross compiler (its binutils come with it),
+# ImageMagick for the icon, and apt-get source (apt itself) for freeglut's
+# sources. Its tests run the program under Wine in the display packages' Xvfb,
+# with GoogleTest's sources cross-built for the unit tests.
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix imagemagick)
+WINDOWS_TEST_PACKAGES=(wine wine64 googletest python3 faketime libfaketime)
 
 install_packages() {
     local missing=()

@@ -1,6 +1,7 @@
 #include "platform/exit.h"
 #include "platform/glut.h"
 #include "platform/standard_streams.h"
+#include "platform/window_origin.h"
 #include "scene/scene.h"
 
 #include <cstdlib>
@@ -31,8 +32,9 @@ void Scene::special(int key, int /*x*/, int /*y*/)
     }
     fullScreen = !fullScreen;
     if (fullScreen) {
-        savedX = glutGet(GLUT_WINDOW_X);
-        savedY = glutGet(GLUT_WINDOW_Y);
+        const WindowOrigin origin = windowOrigin();
+        savedX = origin.x;
+        savedY = origin.y;
         savedWidth = glutGet(GLUT_WINDOW_WIDTH);
         savedHeight = glutGet(GLUT_WINDOW_HEIGHT);
         glutFullScreen();

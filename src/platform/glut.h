@@ -4,6 +4,9 @@
 
 #if defined(__APPLE__)
 #include <GLUT/glut.h>
+#elif defined(_WIN32)
+// freeglut built for Windows installs its header under its own name only.
+#include <GL/freeglut.h>
 #else
 #include <GL/glut.h>
 #endif

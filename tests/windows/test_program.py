@@ -1,0 +1,69 @@
+"""sorvane.exe under Wine: its output, window, picture and controls, in one run."""
+
+import unittest
+
+from harness import SCREEN, TITLE, XServer, expected_progress, wait_for
+from wine import sorvane_exe, wine_session
+
+# A frozen clock keeps the figure at angle 0, so the picture settles.
+CLOCK = "2001-09-09 01:46:40"
+IGNORED_KEYS = ["q", "Return", "space", "Tab", "BackSpace", "Left", "Page_Down", "F1", "F10",
+                "F12"]
+
+
+def columns(screenshot, first, count):
+    """The colours in `count` columns from `first`, each as its bytes."""
+    width, height, pixels = screenshot
+    # ImageMagick may write 16 bits a channel.
+    size = len(pixels) // (width * height)
+    return {pixels[size * (row * width + x):size * (row * width + x + 1)]
+            for row in range(height) for x in range(first, first + count)}
+
+
+def figure_in_middle_square(screenshot):
+    """At 1200 x 600, x runs from -2 to 2 at the unchanged scale: the figure stays
+    in the middle square, in many colours, and all beside it is white."""
+    if screenshot[:2] != (1200, 600):
+        return False
+    beside = columns(screenshot, 0, 300) | columns(screenshot, 900, 300)
+    return (len(beside) == 1 and set(next(iter(beside))) == {0xff}
+            and len(columns(screenshot, 300, 600)) > 1000)
+
+
+class Program(unittest.TestCase):
+    def test_output_window_picture_and_controls(self):
+        with XServer() as server, wine_session(), sorvane_exe(server, CLOCK) as program:
+            name = server.tool("xprop", "-id", program.window, "WM_NAME")
+            self.assertEqual(name.strip(), f'WM_NAME(STRING) = "{TITLE}"')
+            self.assertEqual(program.geometry()[2:], (600, 600))
+            picture = program.settled_screenshot()
+            self.assertEqual(picture[:2], (600, 600))
+
+            before = program.geometry()
+            program.keys(*IGNORED_KEYS)
+            program.pointer("click", "1", "click", "3", "mousedown", "1",
+                            "mousemove_relative", "--sync", "120", "90", "mouseup", "1",
+                            "mousemove_relative", "--sync", "200", "150", "click", "4")
+            self.assertTrue(program.alive())
+            self.assertEqual(program.geometry(), before)
+            self.assertEqual(program.screenshot(), picture)
+
+            program.resize(1200, 600)
+            wait_for(lambda: figure_in_middle_square(program.screenshot()), 20,
+                     "the figure in the middle square, white beside it")
+
+            program.move(40, 50)
+            windowed = program.geometry()
+            program.keys("F11")
+            program.wait_geometry((0, 0) + SCREEN)
+            program.keys("F11")
+            program.wait_geometry(windowed)
+
+            status, output = program.escape()
+            self.assertEqual(status, 0)
+            # The Windows C runtime ends each line with CR LF.
+            self.assertEqual(output, expected_progress("\r\n"))
+
+
+if __name__ == "__main__":
+    unittest.main()
