@@ -18,13 +18,27 @@ if(EXISTS ${DESTINATION}/${FILE})
 endif()
 
 set(apt_dir ${DESTINATION}/apt)
-file(MAKE_DIRECTORY ${apt_dir}/lists/partial ${apt_dir}/cache/archives/partial)
-file(WRITE ${apt_dir}/sources.list
-    "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] "
-    "http://deb.debian.org/debian bookworm main\n")
+file(MAKE_DIRECTORY ${apt_dir}/lists/partial ${apt_dir}/cache/archives/partial
+    ${apt_dir}/sources.list.d)
+# The archives that the machine's own sources name, the same archives and
+# mirrors, asked for source packages instead of binary ones.
+set(one_line_sources "")
+if(EXISTS /etc/apt/sources.list)
+    file(STRINGS /etc/apt/sources.list lines REGEX "^[ \t]*deb[ \t]")
+    list(TRANSFORM lines REPLACE "^[ \t]*deb[ \t]" "deb-src ")
+    list(JOIN lines "\n" one_line_sources)
+endif()
+file(WRITE ${apt_dir}/sources.list "${one_line_sources}\n")
+file(GLOB system_parts /etc/apt/sources.list.d/*.sources)
+foreach(part IN LISTS system_parts)
+    file(READ ${part} text)
+    string(REGEX REPLACE "(^|\n)Types:[^\n]*" "\\1Types: deb-src" text "${text}")
+    cmake_path(GET part FILENAME name)
+    file(WRITE ${apt_dir}/sources.list.d/${name} "${text}")
+endforeach()
 set(apt_options
     -o Dir::Etc::SourceList=${apt_dir}/sources.list
-    -o Dir::Etc::SourceParts=-
+    -o Dir::Etc::SourceParts=${apt_dir}/sources.list.d
     -o Dir::State::Lists=${apt_dir}/lists
     -o Dir::Cache=${apt_dir}/cache)
 find_program(APT_GET apt-get REQUIRED)
