@@ -23,10 +23,7 @@ class Controls(unittest.TestCase):
                 before = program.geometry()
                 picture = program.settled_screenshot()
 
-                program.keys(*IGNORED_KEYS)
-                program.pointer("click", "1", "click", "3", "mousedown", "1",
-                                "mousemove_relative", "--sync", "120", "90", "mouseup", "1",
-                                "mousemove_relative", "--sync", "200", "150", "click", "4")
+                program.send_ignored_input(IGNORED_KEYS)
                 self.assertTrue(program.alive())
                 self.assertEqual(program.geometry(), before)
                 self.assertEqual(program.screenshot(), picture)

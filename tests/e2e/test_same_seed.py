@@ -2,17 +2,13 @@
 
 import unittest
 
-from harness import Sorvane, XServer, colours
+from harness import Sorvane, XServer, colours, settled_picture
 
 WHITE = b"\xff\xff\xff"
 
 
 def picture_at(server, stamp):
-    with Sorvane(server, clock=stamp) as program:
-        picture = program.settled_screenshot()
-        status, _ = program.escape()
-        assert status == 0
-        return picture
+    return settled_picture(Sorvane(server, clock=stamp))
 
 
 class SameSeed(unittest.TestCase):

@@ -314,9 +314,10 @@ class Sorvane:
         self.wait_geometry((x, y) + self.geometry()[2:])
 
     def screenshot(self):
-        """The window's pixels as (width, height, RGB bytes)."""
-        data = subprocess.run(["import", "-window", self.window, "ppm:-"], env=self.server.env,
-                              capture_output=True, timeout=30, check=True).stdout
+        """The window's pixels as (width, height, RGB bytes), a byte a channel."""
+        data = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"],
+                              env=self.server.env, capture_output=True, timeout=30,
+                              check=True).stdout
         header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
         width, height = int(header.group(1)), int(header.group(2))
         return width, height, data[header.end():]
@@ -334,6 +335,14 @@ class Sorvane:
 
         return wait_for(steady, 20, "a steady picture")
 
+    def send_ignored_input(self, keys):
+        """The keys given, then clicks, a drag, pointer motion and a wheel turn:
+        input that the program must ignore."""
+        self.keys(*keys)
+        self.pointer("click", "1", "click", "3", "mousedown", "1",
+                     "mousemove_relative", "--sync", "120", "90", "mouseup", "1",
+                     "mousemove_relative", "--sync", "200", "150", "click", "4")
+
     def escape(self, timeout=20):
         """Presses Escape and returns (exit status, standard output)."""
         self.keys("Escape")
@@ -349,6 +358,17 @@ class Sorvane:
 def colours(screenshot):
     pixels = screenshot[2]
     return {pixels[i:i + 3] for i in range(0, len(pixels), 3)}
+
+
+def settled_picture(run):
+    """Enters a run, takes its picture once settled (under a frozen clock) and
+    ends it with Escape, which must give status 0."""
+    with run as program:
+        picture = program.settled_screenshot()
+        status, _ = program.escape()
+    if status != 0:
+        raise AssertionError(f"exit status {status} after Escape")
+    return picture
 
 
 def expected_progress(line_end="\n"):
