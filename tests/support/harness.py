@@ -171,7 +171,6 @@ class Sorvane:
     libraries' own, such as LD_PRELOAD; the program reads none), or removed
     where the value is None. SORVANE_PRELOAD in the tests' own environment is
     preloaded into every run (see tests/CMakeLists.txt).
-
     binary: the program to run, SORVANE_BINARY unless given.
 
     A sanitizer report on standard error fails the test that ran the program.
