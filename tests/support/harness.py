@@ -75,6 +75,7 @@ class XServer:
         self.processes = []
         self.env = None
         self.wm_log = None
+        self.cache = None
 
     def __enter__(self):
         for tool in ("Xvfb", "xdotool", "xwininfo"):
@@ -92,7 +93,11 @@ class XServer:
         if not number:
             self.__exit__(None, None, None)
             raise AssertionError("Xvfb did not report a display")
-        self.env = dict(os.environ, DISPLAY=f":{number}", TZ="UTC")
+        # Mesa's shader cache and openbox's log go to a cache folder of the
+        # server's own, not the home folder's.
+        self.cache = tempfile.TemporaryDirectory()
+        self.env = dict(os.environ, DISPLAY=f":{number}", TZ="UTC",
+                        XDG_CACHE_HOME=self.cache.name)
         try:
             wait_for(self.reachable, STARTUP_TIMEOUT, f"display :{number} to accept clients")
             if self.window_manager:
@@ -143,6 +148,8 @@ class XServer:
                 process.wait()
         if self.wm_log:
             self.wm_log.close()
+        if self.cache:
+            self.cache.cleanup()
 
     def tool(self, *args, check=True):
         result = subprocess.run(args, env=self.env, capture_output=True, text=True,
