@@ -304,24 +304,19 @@ def targets(program, floor):
     ratio = p.overhead_ms / f.overhead_ms - 1
     lines.append(f"loop overhead {ratio:+.1%} of the floor's (target within 5%): "
                  f"{verdict(abs(ratio) <= 0.05)}")
+    memory = [("", program.peak_rss_mb, floor.peak_rss_mb)]
+    latency = [("", program.warm.first_frame_ms, floor.warm.first_frame_ms)]
     # The empty-cache figures come from the cold starts, which a quick run has not.
-    cold = program.cold and floor.cold
-    for label, mine, floors in (
-            ("", program.peak_rss_mb, floor.peak_rss_mb),
-            (", empty shader cache", cold and program.cold.peak_rss_mb,
-             cold and floor.cold.peak_rss_mb)):
-        if mine is None:
-            continue
+    if program.cold and floor.cold:
+        memory.append((", empty shader cache", program.cold.peak_rss_mb, floor.cold.peak_rss_mb))
+        latency.append((", empty shader cache", program.cold.first_frame_ms,
+                        floor.cold.first_frame_ms))
+    for label, mine, floors in memory:
         extra = mine - floors
         lines.append(f"peak memory{label} {extra:+.1f} MB over the floor's (target 25 MB): "
                      f"{verdict(extra <= 25)}")
     allowed = 2 * p.draw_ms
-    for label, mine, floors in (
-            ("", program.warm.first_frame_ms, floor.warm.first_frame_ms),
-            (", empty shader cache", cold and program.cold.first_frame_ms,
-             cold and floor.cold.first_frame_ms)):
-        if mine is None:
-            continue
+    for label, mine, floors in latency:
         late = mine - floors
         lines.append(f"first-frame latency{label} {late:+.1f} ms over the floor's (target two "
                      f"draw times, {allowed:.1f} ms): {verdict(late <= allowed)}")
@@ -395,11 +390,12 @@ def main():
     load = os.getloadavg()[0]
     for p in programs:
         p.starts(args.seconds, shims, args.out, args.quick)
-    if not args.quick and shutil.which("valgrind"):
-        for p in programs:
-            p.callgrind_run(args.out)
-    elif not args.quick:
-        print("valgrind is not installed: no instruction counts", file=sys.stderr)
+    if not args.quick:
+        if shutil.which("valgrind"):
+            for p in programs:
+                p.callgrind_run(args.out)
+        else:
+            print("valgrind is not installed: no instruction counts", file=sys.stderr)
 
     now = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
     print(f"{args.seconds:g} s per program, {os.cpu_count()} CPUs, load average "
