@@ -45,13 +45,16 @@ def epoch(stamp):
 
 
 def wait_for(predicate, timeout, what):
+    """Polls predicate until it returns something true, and returns that. what
+    names the condition in the failure; a callable is asked only then, so that
+    it can tell the state at the end."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         result = predicate()
         if result:
             return result
         time.sleep(0.02)
-    raise AssertionError(f"timed out waiting for {what}")
+    raise AssertionError(f"timed out waiting for {what() if callable(what) else what}")
 
 
 def find_window(server, process, title=TITLE, timeout=STARTUP_TIMEOUT):
@@ -266,7 +269,7 @@ class Sorvane:
             count = self.frames()
             return count if count >= total else None
 
-        return wait_for(shown, timeout, f"frame {total}, last {self.frames()}")
+        return wait_for(shown, timeout, lambda: f"frame {total}, last {self.frames()}")
 
     def resident_kib(self):
         """The program's resident memory (VmRSS) in KiB."""
@@ -309,7 +312,7 @@ class Sorvane:
 
     def wait_geometry(self, expected, timeout=10):
         return wait_for(lambda: self.geometry() == expected, timeout,
-                        f"window geometry {expected}, last {self.geometry()}")
+                        lambda: f"window geometry {expected}, last {self.geometry()}")
 
     def resize(self, width, height):
         self.server.tool("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
