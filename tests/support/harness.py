@@ -344,13 +344,28 @@ class Sorvane:
 
         return wait_for(steady, 20, "a steady picture")
 
-    def send_ignored_input(self, keys):
-        """The keys given, then clicks, a drag, pointer motion and a wheel turn:
-        input that the program must ignore."""
+    def check_ignored_input(self, keys):
+        """Sends the keys given, then clicks, a drag, pointer motion and a wheel
+        turn, and checks that the program ignored them all: still running, its
+        window and its picture, settled before, as they were."""
+        before = self.geometry(), self.screenshot()
         self.keys(*keys)
         self.pointer("click", "1", "click", "3", "mousedown", "1",
                      "mousemove_relative", "--sync", "120", "90", "mouseup", "1",
                      "mousemove_relative", "--sync", "200", "150", "click", "4")
+        if not self.alive():
+            raise AssertionError(f"sorvane ended with status {self.process.returncode}")
+        if (self.geometry(), self.screenshot()) != before:
+            raise AssertionError("ignored input changed the window or the picture")
+
+    def full_screen_round_trip(self):
+        """F11 twice: the window must fill the screen, then come back to the
+        position and size it had."""
+        windowed = self.geometry()
+        self.keys("F11")
+        self.wait_geometry((0, 0) + SCREEN)
+        self.keys("F11")
+        self.wait_geometry(windowed)
 
     def escape(self, timeout=20):
         """Presses Escape and returns (exit status, standard output)."""

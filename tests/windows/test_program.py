@@ -2,7 +2,7 @@
 
 import unittest
 
-from harness import SCREEN, TITLE, XServer, expected_progress, wait_for
+from harness import TITLE, XServer, expected_progress, wait_for
 from wine import sorvane_exe, wine_session
 
 # A frozen clock keeps the figure at angle 0, so the picture settles.
@@ -33,25 +33,15 @@ class Program(unittest.TestCase):
             name = server.tool("xprop", "-id", program.window, "WM_NAME")
             self.assertEqual(name.strip(), f'WM_NAME(STRING) = "{TITLE}"')
             self.assertEqual(program.geometry()[2:], (600, 600))
-            picture = program.settled_screenshot()
-            self.assertEqual(picture[:2], (600, 600))
-
-            before = program.geometry()
-            program.send_ignored_input(IGNORED_KEYS)
-            self.assertTrue(program.alive())
-            self.assertEqual(program.geometry(), before)
-            self.assertEqual(program.screenshot(), picture)
+            self.assertEqual(program.settled_screenshot()[:2], (600, 600))
+            program.check_ignored_input(IGNORED_KEYS)
 
             program.resize(1200, 600)
             wait_for(lambda: figure_in_middle_square(program.screenshot()), 20,
                      "the figure in the middle square, white beside it")
 
             program.move(40, 50)
-            windowed = program.geometry()
-            program.keys("F11")
-            program.wait_geometry((0, 0) + SCREEN)
-            program.keys("F11")
-            program.wait_geometry(windowed)
+            program.full_screen_round_trip()
 
             status, output = program.escape()
             self.assertEqual(status, 0)
