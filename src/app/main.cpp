@@ -15,6 +15,7 @@
 int main(int argc, char** argv)
 {
     keepStandardStreamsOpen();
+    reportLostOutputAtExit();
     glutInit(&argc, argv);
     // The toolkit registers callbacks on the current window, so the Scene (which
     // opens it) comes first.

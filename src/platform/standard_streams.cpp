@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -17,15 +18,8 @@ bool outputFailed()
     return std::ferror(stdout) != 0 || !std::cout;
 }
 
-} // namespace
-
-void noteStandardOutputError()
-{
-    if (outputError == 0 && outputFailed()) {
-        outputError = errno;
-    }
-}
-
+// Flushes standard output and tells whether every write to it succeeded,
+// saying why not on standard error.
 bool finishStandardOutput()
 {
     // The standard streams share the C library's buffer, so one flush does.
@@ -42,6 +36,31 @@ bool finishStandardOutput()
     }
     std::cerr << '\n';
     return false;
+}
+
+void checkOutputAtExit()
+{
+    // An exit handler cannot change the status that exit() was given; _Exit
+    // ends the process with another one. Standard output is flushed already
+    // and standard error is unbuffered, so the handlers it skips (those
+    // registered before this one) have nothing left to write.
+    if (!finishStandardOutput()) {
+        std::_Exit(EXIT_FAILURE);
+    }
+}
+
+} // namespace
+
+void noteStandardOutputError()
+{
+    if (outputError == 0 && outputFailed()) {
+        outputError = errno;
+    }
+}
+
+void reportLostOutputAtExit()
+{
+    std::atexit(checkOutputAtExit);
 }
 
 #if defined(__unix__) || defined(__APPLE__)

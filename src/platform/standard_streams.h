@@ -11,7 +11,10 @@ void keepStandardStreamsOpen();
 // after the writes, while errno still holds the reason.
 void noteStandardOutputError();
 
-// Flushes standard output and tells whether every write to it succeeded. Where
-// one failed (a full disk, a closed terminal), says so on standard error, with
-// the reason where the system gave one.
-[[nodiscard]] bool finishStandardOutput();
+// Makes every normal end of the process report lost progress lines: Escape,
+// the window manager's close (after which the toolkit calls exit(0) itself)
+// and the toolkit's own exits alike. At exit, standard output is flushed;
+// where a write to it failed (a full disk, a closed terminal), one line on
+// standard error says so, with the reason where the system gave one, and the
+// status becomes 1. Call before the toolkit can end the process.
+void reportLostOutputAtExit();
