@@ -1,5 +1,6 @@
 #include "scene/scene.h"
 
+#include "platform/desktop_window.h"
 #include "platform/glut.h"
 #include "platform/standard_streams.h"
 #include "scene/random.h"
@@ -39,6 +40,7 @@ void Scene::init()
 
     glutInitWindowSize(WINDOW_SIZE, WINDOW_SIZE);
     glutCreateWindow(WINDOW_TITLE);
+    describeWindow(WINDOW_TITLE);
 
     glEnable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
