@@ -1,7 +1,10 @@
 # Sourced by the scripts: installs the Debian packages a step needs, and only
 # those that are missing, so that a machine that has them all stays offline.
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libgl1-mesa-dri)
+# Xlib names the window to the window manager; ImageMagick turns the icons
+# into the pixels that the program shows it.
+BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libx11-dev libgl1-mesa-dri
+    imagemagick)
 DISPLAY_PACKAGES=(xvfb openbox xdotool x11-utils imagemagick)
 TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime valgrind wmctrl devscripts)
 # CPack's DEB generator finds the executables with file and works out their
