@@ -1,6 +1,6 @@
 # Where each installed file goes, in the GNU layout: the program, its manual
-# page (section 6, demos), the desktop entry and icons, and the documents; on
-# Windows, the program and its documents in one folder.
+# page (section 6, demos), the desktop entry, icons and AppStream metainfo,
+# and the documents; on Windows, the program and its documents in one folder.
 include(GNUInstallDirs)
 
 # The release files carry the version by hand; stop a release whose manual page
@@ -41,6 +41,15 @@ foreach(source IN ITEMS data/sorvane.6 CHANGELOG)
 endforeach()
 add_custom_target(sorvane_compressed_docs ALL DEPENDS ${compressed_files})
 
+# The AppStream metainfo that software centres list the program by, its
+# releases made from the CHANGELOG; a change there configures again.
+include(${PROJECT_SOURCE_DIR}/cmake/ChangelogReleases.cmake)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG)
+changelog_releases(${PROJECT_SOURCE_DIR}/CHANGELOG releases)
+set(SORVANE_METAINFO ${PROJECT_BINARY_DIR}/org.example.sorvane.metainfo.xml)
+configure_file(${PROJECT_SOURCE_DIR}/data/org.example.sorvane.metainfo.xml.in
+    ${SORVANE_METAINFO} @ONLY)
+
 # The licence in Debian's machine-readable copyright format, made from LICENSE
 # so that the two never differ: each line indented by one space, blank lines
 # written as " .".
@@ -68,6 +77,7 @@ if(CMAKE_OBJCOPY)
 endif()
 install(FILES ${compressed_dir}/sorvane.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES data/sorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${SORVANE_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size IN ITEMS 16 32 48 64 128 256)
     install(FILES data/icons/hicolor/${size}x${size}/apps/sorvane.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
