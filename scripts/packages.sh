@@ -10,7 +10,7 @@ TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime valgrind wmctr
 # CPack's DEB generator finds the executables with file and works out their
 # dependencies with dpkg-dev's dpkg-shlibdeps.
 PACKAGE_PACKAGES=(dpkg-dev file gzip binutils)
-PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils man-db)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
 LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
 # The browser build and its tests. Node.js with npm comes with the machine; a
 # Debian nodejs without it gets Debian's npm (see install_npm).

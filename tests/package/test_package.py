@@ -1,15 +1,18 @@
 """The Debian package, made here with CPack from this build tree, so that it is
 the one the sources of this run give: its name, fields, contents and modes,
-lintian finding nothing, its dependencies resolving on this machine, and the
+lintian finding nothing, its AppStream metainfo valid and listing the
+changelog's releases, its dependencies resolving on this machine, and the
 program it holds running. Nothing is installed: apt-get only simulates, and the
 program runs from the package unpacked into a scratch folder."""
 
 import glob
+import gzip
 import os
 import re
 import subprocess
 import tempfile
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 from harness import Sorvane, XServer, expected_progress
 
@@ -17,6 +20,7 @@ INSTALLED_FILES = [
     "./usr/bin/sorvane",
     "./usr/share/man/man6/sorvane.6.gz",
     "./usr/share/applications/sorvane.desktop",
+    "./usr/share/metainfo/org.example.sorvane.metainfo.xml",
     *(f"./usr/share/icons/hicolor/{size}x{size}/apps/sorvane.png"
       for size in (16, 32, 48, 64, 128, 256)),
     "./usr/share/doc/sorvane/README.md",
@@ -30,8 +34,19 @@ def run(*args, env=None):
                           env=env)
 
 
+def changelog_releases(text):
+    """Each entry of a Debian changelog as (version, ISO date, [change, ...]),
+    newest first, each change on one line."""
+    entries = re.findall(r"(?m)^sorvane \((\S+)\) .*\n\n((?:  .*\n|\n)*?)"
+                         r" -- .*  \w{3}, (\d\d) (\w{3}) (\d{4}) ", text)
+    months = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()
+    return [(version, f"{year}-{months.index(month) + 1:02}-{day}",
+             [" ".join(change.split()) for change in re.split(r"(?m)^  \* ", changes)[1:]])
+            for version, changes, day, month, year in entries]
+
+
 def setUpModule():
-    global scratch, deb
+    global scratch, deb, root
     scratch = tempfile.TemporaryDirectory()
     made = run(os.environ["SORVANE_CPACK"], "-G", "DEB", "--config",
                os.environ["SORVANE_CPACK_CONFIG"], "-B", scratch.name)
@@ -41,6 +56,10 @@ def setUpModule():
     if len(found) != 1:
         raise AssertionError(f"cpack made {found}, not one package")
     deb = found[0]
+    root = os.path.join(scratch.name, "root")
+    unpacked = run("dpkg-deb", "--extract", deb, root)
+    if unpacked.returncode != 0:
+        raise AssertionError(f"dpkg-deb --extract failed: {unpacked.stderr}")
 
 
 def tearDownModule():
@@ -80,6 +99,24 @@ class Package(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertEqual(result.stdout, "")
 
+    def test_appstream_metainfo(self):
+        # validate-tree also checks that the launchable names a desktop entry
+        # of the tree; infos and pedantic hints count as findings too.
+        result = run("appstreamcli", "validate-tree", "--no-net", "--pedantic", root)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertNotRegex(result.stdout, r"(?m)^\s*[EWIP]: ")
+
+        share = os.path.join(root, "usr", "share")
+        component = ElementTree.parse(
+            os.path.join(share, "metainfo", "org.example.sorvane.metainfo.xml")).getroot()
+        self.assertEqual(component.findtext("launchable"), "sorvane.desktop")
+        releases = [(release.get("version"), release.get("date"),
+                     [" ".join(item.text.split()) for item in release.iter("li")])
+                    for release in component.iter("release")]
+        with gzip.open(os.path.join(share, "doc", "sorvane", "changelog.gz"), "rt") as changelog:
+            self.assertEqual(releases, changelog_releases(changelog.read()))
+        self.assertEqual(releases[0][0], os.environ["SORVANE_VERSION"])
+
     def test_dependencies_resolve(self):
         # A simulation: apt-get works out what installing would take, and
         # changes nothing.
@@ -88,15 +125,12 @@ class Package(unittest.TestCase):
         self.assertRegex(result.stdout, r"(?m)^Inst sorvane ")
 
     def test_unpacked_program_runs(self):
-        with tempfile.TemporaryDirectory() as root:
-            unpacked = run("dpkg-deb", "--extract", deb, root)
-            self.assertEqual(unpacked.returncode, 0, unpacked.stderr)
-            binary = os.path.join(root, "usr", "bin", "sorvane")
-            with XServer() as server, Sorvane(server, binary=binary) as program:
-                self.assertEqual(program.geometry()[2:], (600, 600))
-                status, output = program.escape()
-            self.assertEqual(status, 0)
-            self.assertEqual(output, expected_progress())
+        binary = os.path.join(root, "usr", "bin", "sorvane")
+        with XServer() as server, Sorvane(server, binary=binary) as program:
+            self.assertEqual(program.geometry()[2:], (600, 600))
+            status, output = program.escape()
+        self.assertEqual(status, 0)
+        self.assertEqual(output, expected_progress())
 
 
 if __name__ == "__main__":
