@@ -1,4 +1,5 @@
-"""sorvane.exe under Wine: its output, window, picture and controls, in one run."""
+"""sorvane.exe under Wine: its output, window, picture and controls, in one run, and
+its close box with the progress lines lost."""
 
 import unittest
 
@@ -47,6 +48,17 @@ class Program(unittest.TestCase):
             self.assertEqual(status, 0)
             # The Windows C runtime ends each line with CR LF.
             self.assertEqual(output, expected_progress("\r\n"))
+
+    def test_close_box_with_lost_output(self):
+        # Wine turns the window manager's close into the close box's WM_CLOSE;
+        # the toolkit's main loop then ends and calls exit(0). Lost progress
+        # lines must make that a failure too.
+        with XServer() as server, wine_session(), open("/dev/full", "wb") as full, \
+                sorvane_exe(server, stdout=full) as program:
+            server.tool("wmctrl", "-c", TITLE)
+            self.assertEqual(program.process.wait(30), 1)
+            self.assertIn("sorvane: cannot write standard output: No space left on device\r\n",
+                          program.read(program.stderr))
 
 
 if __name__ == "__main__":

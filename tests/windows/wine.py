@@ -13,9 +13,11 @@ from harness import Sorvane
 FROZEN_CLOCK_ENVIRONMENT = {"FAKETIME_DONT_FAKE_MONOTONIC": "1", "NO_FAKE_STAT": "1"}
 
 
-def sorvane_exe(server, clock):
-    """A run of the executable on `server` with its calendar clock frozen at `clock`."""
-    return Sorvane(server, wrapper=["wine"], clock=clock, env=FROZEN_CLOCK_ENVIRONMENT)
+def sorvane_exe(server, clock=None, **options):
+    """A run of the executable on `server`, with its calendar clock frozen at
+    `clock` where one is given; options as for Sorvane."""
+    env = FROZEN_CLOCK_ENVIRONMENT if clock else None
+    return Sorvane(server, wrapper=["wine"], clock=clock, env=env, **options)
 
 
 def end_wine_processes():
