@@ -9,9 +9,9 @@
 #include <X11/Xutil.h>
 
 #include <array>
-#include <climits>
 #include <cstring>
 #include <span>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 namespace {
@@ -67,9 +67,9 @@ void describeWindow(const char* title)
 
     // A process id means something only beside the machine it runs on, which
     // the toolkit names only when a window manager was there at start-up.
-    std::array<char, HOST_NAME_MAX + 1> host{};
-    gethostname(host.data(), host.size() - 1);
-    setText(display, window, "WM_CLIENT_MACHINE", XA_STRING, host.data());
+    utsname host{};
+    uname(&host);
+    setText(display, window, "WM_CLIENT_MACHINE", XA_STRING, host.nodename);
     const auto pid = static_cast<unsigned long>(getpid());
     setCardinals(display, window, "_NET_WM_PID", {&pid, 1});
 
