@@ -23,6 +23,11 @@ BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
 # with GoogleTest's sources cross-built for the unit tests.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix imagemagick)
 WINDOWS_TEST_PACKAGES=(wine wine64 googletest python3 faketime libfaketime)
+# ./scripts/release: git for the sources' tarball and the commit's time, Python
+# for the zips; with --verify, diffoscope to say what differs (the minimal
+# package: it reads the archives and executables here with the tools above).
+RELEASE_PACKAGES=(git gzip python3)
+RELEASE_VERIFY_PACKAGES=(diffoscope-minimal)
 
 install_packages() {
     local missing=()
