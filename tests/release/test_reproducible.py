@@ -1,0 +1,110 @@
+"""The Debian package and the Windows zip as ./scripts/release makes them, from
+two copies of these sources at different paths, the second copied and built
+later, with another umask and time zone: every byte the same. Where a file
+differs, the failure names the members in it that differ and how."""
+
+import filecmp
+import glob
+import hashlib
+import io
+import os
+import shutil
+import subprocess
+import tarfile
+import tempfile
+import unittest
+import zipfile
+
+SOURCE = os.environ["SORVANE_SOURCE_DIR"]
+VERSION = os.environ["SORVANE_VERSION"]
+# Any fixed time will do; a release takes its commit's.
+EPOCH = "1700000000"
+# Build trees, downloads, Git's data and the web tests' packages are no part of
+# the sources.
+SKIPPED_AT_TOP = {"build", "dist", ".git", ".cache"}
+SKIPPED_ANYWHERE = {"node_modules", "__pycache__"}
+
+
+def copy_sources(destination):
+    def skipped(directory, names):
+        left_out = SKIPPED_ANYWHERE | (SKIPPED_AT_TOP if directory == SOURCE else set())
+        return [name for name in names if name in left_out]
+
+    # Plain copies, not copy2: every file gets the time of its copy, so the two
+    # trees differ in that too.
+    shutil.copytree(SOURCE, destination, ignore=skipped, symlinks=True,
+                    copy_function=shutil.copy)
+
+
+def build(tree, output, umask, zone):
+    result = subprocess.run(
+        [os.path.join(tree, "scripts", "release"), "--build-only", output, "deb", "win64"],
+        env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=zone), umask=umask,
+        capture_output=True, text=True, timeout=540, check=False)
+    if result.returncode != 0:
+        raise AssertionError(f"the build in {tree} failed:\n{result.stdout}{result.stderr}")
+
+
+def members(path):
+    """Each member's name, metadata and the hash of its contents."""
+    found = {}
+    if path.endswith(".zip"):
+        with zipfile.ZipFile(path) as archive:
+            for info in archive.infolist():
+                found[info.filename] = (info.date_time, oct(info.external_attr >> 16),
+                                        info.extra, hashlib.sha256(archive.read(info)).hexdigest())
+        return found
+    for part in ("--ctrl-tarfile", "--fsys-tarfile"):
+        data = subprocess.run(["dpkg-deb", part, path], capture_output=True, check=True).stdout
+        with tarfile.open(fileobj=io.BytesIO(data)) as archive:
+            for member in archive.getmembers():
+                contents = archive.extractfile(member).read() if member.isfile() else b""
+                found[f"{part[2:6]}:{member.name}"] = (
+                    oct(member.mode), member.uid, member.gid, member.uname, member.gname,
+                    member.mtime, hashlib.sha256(contents).hexdigest())
+    return found
+
+
+def describe(first, second):
+    ours, theirs = members(first), members(second)
+    lines = [f"{os.path.basename(first)} differs:"]
+    for name in sorted(ours.keys() | theirs.keys()):
+        if ours.get(name) != theirs.get(name):
+            lines.append(f"  {name}: {ours.get(name)} / {theirs.get(name)}")
+    if len(lines) == 1:
+        lines.append("  the same members with the same contents, in another order or framing")
+    return "\n".join(lines)
+
+
+class Reproducible(unittest.TestCase):
+    def test_two_builds_at_two_paths_give_the_same_bytes(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            trees = [os.path.join(scratch, "first", "sorvane"),
+                     os.path.join(scratch, "second-build", "elsewhere", "sorvane-copy")]
+            outputs = [os.path.join(scratch, "first-downloads"),
+                       os.path.join(scratch, "second-downloads")]
+
+            copy_sources(trees[0])
+            build(trees[0], outputs[0], 0o022, "UTC")
+            copy_sources(trees[1])
+            # freeglut's tarball, pinned by its hash, is fetched once.
+            download = os.path.join("build", "dist-windows", "freeglut", "download")
+            os.makedirs(os.path.join(trees[1], download))
+            for tarball in glob.glob(os.path.join(trees[0], download, "*.orig.tar.gz")):
+                shutil.copy(tarball, os.path.join(trees[1], download))
+            build(trees[1], outputs[1], 0o027, "XST-13:45")
+
+            arch = subprocess.run(["dpkg", "--print-architecture"], capture_output=True,
+                                  text=True, check=True).stdout.strip()
+            names = [f"sorvane-{VERSION}-win64.zip", f"sorvane_{VERSION}_{arch}.deb"]
+            for output in outputs:
+                self.assertEqual(sorted(os.listdir(output)), names)
+            for name in names:
+                with self.subTest(name):
+                    first, second = (os.path.join(output, name) for output in outputs)
+                    if not filecmp.cmp(first, second, shallow=False):
+                        self.fail(describe(first, second))
+
+
+if __name__ == "__main__":
+    unittest.main()
