@@ -2,10 +2,14 @@
 
 Each test gets its own Xvfb on a display number the server picks itself
 (-displayfd), so runs never collide, plus openbox where a window manager
-matters (activation for key input, real full screen).
+matters (activation for key input, real full screen). Another desktop from
+DESKTOPS can take openbox's place: a window manager on the Xvfb, or a Wayland
+compositor with the Xwayland it starts, on a display number it picks and
+announces.
 """
 
 import calendar
+import dataclasses
 import glob
 import os
 import re
@@ -44,16 +48,19 @@ def epoch(stamp):
     return calendar.timegm(time.strptime(stamp, "%Y-%m-%d %H:%M:%S"))
 
 
-def wait_for(predicate, timeout, what):
+def wait_for(predicate, timeout, what, fail=True):
     """Polls predicate until it returns something true, and returns that. what
     names the condition in the failure; a callable is asked only then, so that
-    it can tell the state at the end."""
+    it can tell the state at the end. With fail=False a timeout returns the
+    last result instead."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         result = predicate()
         if result:
             return result
         time.sleep(0.02)
+    if not fail:
+        return result
     raise AssertionError(f"timed out waiting for {what() if callable(what) else what}")
 
 
@@ -70,87 +77,238 @@ def find_window(server, process, title=TITLE, timeout=STARTUP_TIMEOUT):
     return wait_for(found, timeout, f"the window {title!r}")
 
 
+@dataclasses.dataclass(frozen=True)
+class Desktop:
+    """A window manager, or a Wayland compositor with its Xwayland, that the
+    program's window can run under.
+
+    command: how it starts; "{ready}" in it names a file that it creates once it
+    manages the screen. Every desktop is ready once the root window names its
+    window manager (_NET_SUPPORTING_WM_CHECK), and after that file if it has one.
+    announces: a pattern for the line in which a compositor announces the
+    number of the X display it has opened (it picks one itself); None for a
+    window manager, which manages an Xvfb of the harness's own.
+    session_bus: whether it runs under a D-Bus session bus of its own.
+    copy: whether to run a copy of the executable rather than the installed one,
+    which drops a file capability that the sandboxes it is tested in may refuse
+    to honour.
+    xauthority: a pattern, in the desktop's XDG_RUNTIME_DIR, for the authority
+    file that its X server asks clients for.
+    synthetic_keys: whether keys must go to the window as synthetic events,
+    since the X server ignores XTest's.
+    places_windows: whether it ignores the position that a client asks for,
+    so that neither the program nor a tool can move the window. It makes the
+    window's frame at the screen's corner, and moves it to its place only
+    once its compositor shows the window (see Sorvane.wait_placed).
+    restore_shift: how far from its place before full screen it puts a window
+    back, whatever the window asks for.
+    closes: whether it closes a window when another client asks it to
+    (_NET_CLOSE_WINDOW), as it does for its own close button.
+    """
+
+    name: str
+    command: tuple
+    announces: str = None
+    session_bus: bool = False
+    copy: bool = False
+    xauthority: str = None
+    synthetic_keys: bool = False
+    places_windows: bool = False
+    restore_shift: tuple = (0, 0)
+    closes: bool = True
+
+
+# The desktops that Linux users run, by their window manager or compositor:
+# LXDE's, XFCE's, GNOME's and KDE's on X11, then GNOME's, KDE's and the
+# reference compositor under Wayland, where X11 programs run through Xwayland.
+# A screen of SCREEN's size everywhere.
+DESKTOPS = {desktop.name: desktop for desktop in (
+    # openbox runs its --startup command once it has taken over the screen and
+    # adopted the windows already there. A window mapped earlier, while it is
+    # still starting (slow on a machine's very first run, with its caches
+    # cold), can be lost: never adopted, never shown. So wait for that too.
+    Desktop("openbox", ("openbox", "--sm-disable", "--startup", "touch {ready}")),
+    # xfwm4 would start a session bus of its own through X11, outside the
+    # process group that the harness ends.
+    Desktop("xfwm4", ("xfwm4",), session_bus=True),
+    Desktop("mutter", ("mutter", "--x11", "--sm-disable"), session_bus=True),
+    # Breeze (kwin-style-breeze) draws KWin's frames; without it there are none.
+    Desktop("kwin_x11", ("kwin_x11",), session_bus=True),
+    Desktop("mutter --wayland",
+            ("mutter", "--wayland", "--headless", f"--virtual-monitor={SCREEN[0]}x{SCREEN[1]}",
+             "--wayland-display=wayland-sorvane", "--sm-disable"),
+            announces=r"Using public X11 display :(\d+)", session_bus=True,
+            xauthority=".mutter-Xwaylandauth.*"),
+    # kwin_wayland runs the program it is given once Xwayland is up, with
+    # DISPLAY set, and passes on its output: that line is the announcement.
+    # The installed executable carries cap_sys_resource.
+    Desktop("kwin_wayland",
+            ("kwin_wayland", "--virtual", "--xwayland", "--socket", "wayland-sorvane",
+             "--width", str(SCREEN[0]), "--height", str(SCREEN[1]), "--no-lockscreen",
+             "--no-global-shortcuts", "sh -c 'echo X11 display $DISPLAY'"),
+            announces=r"X11 display :(\d+)", session_bus=True, copy=True),
+    # weston's X window manager (weston 10) takes a client's ConfigureRequest
+    # for its size alone and places the window itself. Leaving full screen,
+    # its shell puts the frame back where it was and then moves it again by
+    # the change in the frame's geometry: its 32-pixel shadow margin, up and to
+    # the left. Only its own frame's button or binding closes a window.
+    Desktop("weston",
+            ("weston", "--backend=headless-backend.so", "--use-pixman", "--xwayland",
+             "--socket=wayland-sorvane", f"--width={SCREEN[0]}", f"--height={SCREEN[1]}",
+             "--idle-time=0"),
+            announces=r"xserver listening on display :(\d+)", synthetic_keys=True,
+            places_windows=True, restore_shift=(-32, -32), closes=False),
+)}
+
+
 class XServer:
-    """An Xvfb of its own, optionally with openbox managing its windows."""
+    """An X server of its own for a test: an Xvfb, with openbox managing its
+    windows, with none (window_manager=False), or with another desktop (a
+    Desktop); or the Xwayland of a compositor (a Desktop that announces one)."""
 
     def __init__(self, window_manager=True):
-        self.window_manager = window_manager
-        self.processes = []
+        if window_manager is True:
+            window_manager = DESKTOPS["openbox"]
+        self.desktop = window_manager or None
+        self.processes = []  # each with the name of the one to end first in its group
         self.env = None
         self.wm_log = None
         self.cache = None
+        self.scratch = None
+        self.display = None
 
     def __enter__(self):
         for tool in ("Xvfb", "xdotool", "xwininfo"):
             if shutil.which(tool) is None:
                 raise unittest.SkipTest(f"{tool} is not installed")
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-noreset"],
-            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        self.processes.append(xvfb)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            self.__exit__(None, None, None)
-            raise AssertionError("Xvfb did not report a display")
-        # Mesa's shader cache and openbox's log go to a cache folder of the
+        # Mesa's shader cache and the desktop's files go to folders of the
         # server's own, not the home folder's.
+        self.scratch = tempfile.TemporaryDirectory()
         self.cache = tempfile.TemporaryDirectory()
-        self.env = dict(os.environ, DISPLAY=f":{number}", TZ="UTC",
-                        XDG_CACHE_HOME=self.cache.name)
         try:
-            wait_for(self.reachable, STARTUP_TIMEOUT, f"display :{number} to accept clients")
-            if self.window_manager:
+            if self.desktop and self.desktop.announces:
+                self.start_compositor()
+            else:
+                self.start_xvfb()
+            if self.desktop and not self.desktop.announces:
                 self.start_window_manager()
         except BaseException:
             self.__exit__(None, None, None)
             raise
         return self
 
+    def start_xvfb(self):
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        self.processes.append((xvfb, None))
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise AssertionError("Xvfb did not report a display")
+        self.use_display(number)
+
+    def use_display(self, number, **variables):
+        self.display = number
+        self.env = dict(os.environ, DISPLAY=f":{number}", TZ="UTC",
+                        XDG_CACHE_HOME=self.cache.name, **variables)
+        # The program and the tools talk to the X server only.
+        self.env.pop("WAYLAND_DISPLAY", None)
+        wait_for(self.reachable, STARTUP_TIMEOUT, f"display :{number} to accept clients")
+
     def reachable(self):
         return subprocess.run(["xprop", "-root", "-len", "0"], env=self.env,
                               capture_output=True, timeout=30, check=False).returncode == 0
 
+    def desktop_process(self, command):
+        """Starts the desktop in a process group of its own, which __exit__
+        ends whole, with a home and runtime folder of its own, and returns
+        the process."""
+        desktop = self.desktop
+        home = os.path.join(self.scratch.name, "home")
+        runtime = os.path.join(self.scratch.name, "runtime")
+        os.mkdir(home)
+        os.mkdir(runtime, 0o700)
+        env = dict(self.env or os.environ, HOME=home, XDG_RUNTIME_DIR=runtime,
+                   XDG_CACHE_HOME=self.cache.name)
+        env.pop("WAYLAND_DISPLAY", None)
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        if desktop.copy:
+            copy = os.path.join(self.scratch.name, os.path.basename(command[0]))
+            shutil.copy(shutil.which(command[0]), copy)
+            command = [copy, *command[1:]]
+        if desktop.session_bus:
+            command = ["dbus-run-session", "--", *command]
+        self.wm_log = open(os.path.join(self.scratch.name, "desktop.log"), "w+b")
+        process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
+                                   stdout=self.wm_log, stderr=subprocess.STDOUT,
+                                   start_new_session=True)
+        # /proc's command names are cut at 15 characters.
+        self.processes.append((process, desktop.command[0][:15]))
+        return process
+
+    def desktop_log(self):
+        return os.pread(self.wm_log.fileno(), 1 << 20, 0).decode(errors="replace")
+
+    def check_desktop(self, process):
+        if process.poll() is not None:
+            raise AssertionError(f"{self.desktop.name} ended with status {process.returncode}: "
+                                 f"{self.desktop_log()}")
+
+    def start_compositor(self):
+        # The compositors open their X server's socket here, as X servers do, but
+        # some expect the folder to be there already.
+        if not os.path.isdir("/tmp/.X11-unix"):
+            os.makedirs("/tmp/.X11-unix", exist_ok=True)
+            os.chmod("/tmp/.X11-unix", 0o1777)
+        desktop = self.desktop
+        process = self.desktop_process(desktop.command)
+
+        def announced():
+            self.check_desktop(process)
+            return re.search(desktop.announces, self.desktop_log())
+
+        number = wait_for(announced, STARTUP_TIMEOUT,
+                          f"{desktop.name} to announce its X display").group(1)
+        variables = {}
+        if desktop.xauthority:
+            pattern = os.path.join(self.scratch.name, "runtime", desktop.xauthority)
+            variables["XAUTHORITY"] = wait_for(lambda: glob.glob(pattern), STARTUP_TIMEOUT,
+                                               f"{desktop.name}'s X authority file")[0]
+        self.use_display(number, **variables)
+        self.wait_managed(process)
+
     def start_window_manager(self):
-        log = self.wm_log = tempfile.TemporaryFile()
-        # openbox runs its --startup command once it has taken over the screen and
-        # adopted the windows already there. A window mapped earlier, while it is
-        # still starting (slow on a machine's very first run, with its caches
-        # cold), can be lost: never adopted, never shown. So wait for that.
-        ready = tempfile.NamedTemporaryFile(delete=False)
-        ready.close()
-        os.unlink(ready.name)
-        openbox = subprocess.Popen(
-            ["openbox", "--sm-disable", "--startup", f"touch {shlex.quote(ready.name)}"],
-            env=self.env, stdout=log, stderr=log)
-        self.processes.append(openbox)
+        ready = os.path.join(self.scratch.name, "ready")
+        command = [part.replace("{ready}", shlex.quote(ready)) for part in self.desktop.command]
+        process = self.desktop_process(command)
+        self.wait_managed(process)
+        if "{ready}" in "".join(self.desktop.command):
+            def started():
+                self.check_desktop(process)
+                return os.path.exists(ready)
 
-        def managing():
-            if openbox.poll() is not None:
-                log.seek(0)
-                raise AssertionError(f"openbox ended with status {openbox.returncode}: "
-                                     f"{log.read().decode(errors='replace')}")
-            return os.path.exists(ready.name)
+            wait_for(started, STARTUP_TIMEOUT, f"{self.desktop.name} to manage the screen")
 
-        try:
-            wait_for(managing, STARTUP_TIMEOUT, "openbox to manage the screen")
-        finally:
-            if os.path.exists(ready.name):
-                os.unlink(ready.name)
+    def wait_managed(self, process):
+        def managed():
+            self.check_desktop(process)
+            return "window id #" in self.tool("xprop", "-root", "-notype",
+                                              "_NET_SUPPORTING_WM_CHECK", check=False)
+
+        wait_for(managed, STARTUP_TIMEOUT, f"{self.desktop.name} to manage the screen")
 
     def __exit__(self, *exc):
-        for process in reversed(self.processes):
-            process.terminate()
-            try:
-                process.wait(5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+        for process, first in reversed(self.processes):
+            end(process, first)
         if self.wm_log:
             self.wm_log.close()
+        if self.scratch:
+            self.scratch.cleanup()
         if self.cache:
             self.cache.cleanup()
 
@@ -160,6 +318,46 @@ class XServer:
         if check and result.returncode != 0:
             raise AssertionError(f"{args} failed: {result.stderr.strip()}")
         return result.stdout
+
+
+def group_members(group):
+    """The ids and command names of the live processes in a process group."""
+    members = []
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{entry}/stat") as stat:
+                name, fields = stat.read().split(" (", 1)[1].rsplit(") ", 1)
+        except OSError:
+            continue
+        state, _, member_group = fields.split()[:3]
+        if int(member_group) == group and state != "Z":
+            members.append((int(entry), name))
+    return members
+
+
+def end(process, first=None):
+    """Ends a process started in a session of its own, and everything else in
+    its process group: what a desktop started (its session bus, its Xwayland)
+    ends with it. Politely, so that X servers remove their lock files and
+    sockets; the processes named `first` before the others, since a
+    compositor ends its Xwayland itself but loses it if both are told at once."""
+    def ended(name=None):
+        process.poll()  # the leader, once reaped, no longer counts
+        return not any(name in (None, member) for _, member in group_members(process.pid))
+
+    if first:
+        for pid, name in group_members(process.pid):
+            if name == first:
+                os.kill(pid, signal.SIGTERM)
+        wait_for(lambda: ended(first), 5, f"{first} to end", fail=False)
+    for number in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.killpg(process.pid, number)
+        except ProcessLookupError:
+            break
+        if wait_for(ended, 5, "the process group to end", fail=False):
+            break
+    process.wait()
 
 
 class Sorvane:
@@ -287,13 +485,23 @@ class Sorvane:
         self.process.wait()
 
     def activate(self):
-        if self.server.window_manager:
+        if self.server.desktop:
             self.server.tool("xdotool", "windowactivate", "--sync", self.window)
         else:
             self.server.tool("xdotool", "windowfocus", "--sync", self.window)
 
     def keys(self, *names):
-        """Real key presses through XTest, to the activated window."""
+        """Real key presses through XTest, to the activated window; or synthetic
+        ones sent to the window, where the desktop ignores XTest's."""
+        if self.server.desktop and self.server.desktop.synthetic_keys:
+            try:
+                self.server.tool("xdotool", "key", "--window", self.window, "--delay", "30",
+                                 *names)
+            except AssertionError:
+                # A key that ends the program leaves its release no window to go to.
+                if not wait_for(lambda: not self.alive(), 5, "sorvane to end", fail=False):
+                    raise
+            return
         self.activate()
         self.server.tool("xdotool", "key", "--delay", "30", *names)
 
@@ -302,13 +510,22 @@ class Sorvane:
         self.server.tool("xdotool", "mousemove", "--sync", "--window", self.window, "10", "10",
                          *actions)
 
-    def geometry(self):
-        """The client area's (x, y, width, height) on the screen."""
-        info = self.server.tool("xwininfo", "-id", self.window)
+    def geometry(self, window=None):
+        """The client area's (x, y, width, height) on the screen, or another
+        window's."""
+        info = self.server.tool("xwininfo", "-id", window or self.window)
         fields = {}
         for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
             fields[key] = int(re.search(rf"{key}:\s+(-?\d+)", info).group(1))
         return tuple(fields.values())
+
+    def wait_placed(self, timeout=10):
+        """Waits for a desktop that places windows itself to move the window's
+        frame (its parent) from the screen's corner, where it made it."""
+        tree = self.server.tool("xwininfo", "-tree", "-id", self.window)
+        frame = re.search(r"Parent window id: (0x[0-9a-f]+)", tree).group(1)
+        wait_for(lambda: self.geometry(frame)[:2] != (0, 0), timeout,
+                 lambda: f"the window to be placed, its frame at {self.geometry(frame)}")
 
     def wait_geometry(self, expected, timeout=10):
         return wait_for(lambda: self.geometry() == expected, timeout,
@@ -358,20 +575,40 @@ class Sorvane:
         if (self.geometry(), self.screenshot()) != before:
             raise AssertionError("ignored input changed the window or the picture")
 
-    def full_screen_round_trip(self):
+    def full_screen_round_trip(self, shift=(0, 0)):
         """F11 twice: the window must fill the screen, then come back to the
-        position and size it had."""
-        windowed = self.geometry()
+        size it had and the position it had, or that position shifted by
+        `shift` where the desktop moves it."""
+        x, y, width, height = self.geometry()
         self.keys("F11")
         self.wait_geometry((0, 0) + SCREEN)
         self.keys("F11")
-        self.wait_geometry(windowed)
+        self.wait_geometry((x + shift[0], y + shift[1], width, height))
 
     def escape(self, timeout=20):
         """Presses Escape and returns (exit status, standard output)."""
         self.keys("Escape")
         status = self.process.wait(timeout)
         return status, self.read(self.stdout)
+
+    def close(self, timeout=20):
+        """Asks the window manager to close the window, as its close button
+        does, and returns (exit status, standard output)."""
+        self.server.tool("wmctrl", "-c", TITLE)
+        status = self.process.wait(timeout)
+        return status, self.read(self.stdout)
+
+    def properties(self, *names):
+        """The window's properties by name, each as (type, value) the way xprop
+        writes them (numbers in decimal); None until all of them are set."""
+        text = self.server.tool("xprop", "-id", self.window, *names)
+        found = {}
+        for name in names:
+            match = re.search(rf"^{name}\(([^)]*)\) = (.*)$", text, re.MULTILINE)
+            if not match:
+                return None
+            found[name] = match.groups()
+        return found
 
     @staticmethod
     def read(stream):
