@@ -7,6 +7,11 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkgconf libgl-dev freeglut3-dev libx11-dev
     imagemagick)
 DISPLAY_PACKAGES=(xvfb openbox xdotool x11-utils imagemagick)
 TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime valgrind wmctrl devscripts)
+# The desktops that the window is tested under: window managers for the Xvfb,
+# Wayland compositors with their Xwayland, KWin's Breeze frames (it draws none
+# without them), and the session bus that xfwm4, mutter and KWin run on.
+DESKTOP_TEST_PACKAGES=(xfwm4 mutter kwin-x11 kwin-wayland kwin-style-breeze weston xwayland
+    dbus-daemon)
 # CPack's DEB generator finds the executables with file and works out their
 # dependencies with dpkg-dev's dpkg-shlibdeps.
 PACKAGE_PACKAGES=(dpkg-dev file gzip binutils)

@@ -1,0 +1,86 @@
+"""The window under each desktop that Linux users run, on X11 and through
+Xwayland: its title, size and names, F11 round trips after a move, and the
+ends of a run, by Escape and by the window manager's close."""
+
+import os
+import socket
+import unittest
+
+from harness import (DESKTOPS, TITLE, Sorvane, XServer, expected_progress, program_binary,
+                     wait_for)
+
+WINDOW_SIZE = (600, 600)
+# Somewhere the window manager would not have put it, so that the place that
+# full screen saves is not the first one.
+NEW_PLACE = (200, 150)
+ROUND_TRIPS = 3
+ICON_SIZES = [16, 32, 48, 64]
+NAMES = ("WM_NAME", "_NET_WM_NAME", "WM_CLASS", "_NET_WM_PID", "WM_CLIENT_MACHINE", "_NET_WM_ICON")
+LOST_OUTPUT = "sorvane: cannot write standard output: No space left on device"
+
+
+def icon_sizes(program):
+    """The sizes of the images in the window's _NET_WM_ICON, each a width, a
+    height and that many pixels, one after another."""
+    text = program.server.tool("xprop", "-id", program.window, "32c", "_NET_WM_ICON")
+    values = [int(value) for value in text.split("=", 1)[1].split(",")]
+    sizes = []
+    while values:
+        width, height = values[:2]
+        if width * height > len(values) - 2:
+            raise AssertionError(f"_NET_WM_ICON ends inside its {width} x {height} image")
+        sizes.append((width, height))
+        values = values[2 + width * height:]
+    return sizes
+
+
+class Desktops(unittest.TestCase):
+    def test_each_desktop(self):
+        for desktop in DESKTOPS.values():
+            with self.subTest(desktop=desktop.name):
+                self.check_desktop(desktop)
+
+    def check_desktop(self, desktop):
+        with XServer(desktop) as server:
+            with Sorvane(server) as program:
+                self.check_window(program)
+                if desktop.places_windows:
+                    program.wait_placed()
+                else:
+                    program.move(*NEW_PLACE)
+                for _ in range(ROUND_TRIPS):
+                    program.full_screen_round_trip(desktop.restore_shift)
+                status, output = program.escape()
+                self.assertEqual(status, 0)
+                self.assertEqual(output, expected_progress())
+
+            if desktop.closes:
+                # With the progress lines lost, a close through the window manager
+                # fails the run as Escape does.
+                with open("/dev/full", "wb") as full, Sorvane(server, stdout=full) as program:
+                    status, _ = program.close()
+                    errors = program.read(program.stderr).splitlines()
+                self.assertEqual(status, 1)
+                self.assertEqual(errors.count(LOST_OUTPUT), 1, errors)
+
+    def check_window(self, program):
+        """The window's size, and the names that the desktop ties it to its
+        launcher by."""
+        self.assertEqual(program.geometry()[2:], WINDOW_SIZE)
+        # The toolkit maps the window as it makes it, before the program can name
+        # it, so a desktop may show it a moment before the names are there.
+        names = wait_for(lambda: program.properties(*NAMES), 10,
+                         f"the window's properties {', '.join(NAMES)}")
+        self.assertEqual(names["WM_NAME"], ("STRING", f'"{TITLE}"'))
+        self.assertEqual(names["_NET_WM_NAME"], ("UTF8_STRING", f'"{TITLE}"'))
+        self.assertEqual(names["WM_CLASS"], ("STRING", '"sorvane", "Sorvane"'))
+        self.assertEqual(names["WM_CLIENT_MACHINE"], ("STRING", f'"{socket.gethostname()}"'))
+        # The run has no wrapper: its process is the program's own.
+        pid = program.process.pid
+        self.assertEqual(os.path.realpath(f"/proc/{pid}/exe"), os.path.realpath(program_binary()))
+        self.assertEqual(names["_NET_WM_PID"], ("CARDINAL", str(pid)))
+        self.assertEqual(icon_sizes(program), [(size, size) for size in ICON_SIZES])
+
+
+if __name__ == "__main__":
+    unittest.main()
