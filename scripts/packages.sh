@@ -22,6 +22,9 @@ LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
 WEB_PACKAGES=(emscripten python3)
 WEB_TEST_PACKAGES=(chromium nodejs)
 BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
+# The README's animation: the clock stepped by libfaketime, the frame shim's
+# records read with Python, and the frames packed by libwebp's img2webp.
+ANIMATION_PACKAGES=(faketime libfaketime python3 webp)
 # The Windows build: the MinGW-w64 cross compiler (its binutils come with it),
 # ImageMagick for the icon, and apt-get source (apt itself) for freeglut's
 # sources. Its tests run the program under Wine in the display packages' Xvfb,
