@@ -91,8 +91,9 @@ function(sorvane_windows_executable target)
     set_source_files_properties(${resources} PROPERTIES OBJECT_DEPENDS ${icon})
     target_sources(${target} PRIVATE ${resources})
     target_link_libraries(${target} PRIVATE sorvane_static_runtime)
-    # The linker would stamp the file header with the time of the link (or
-    # SOURCE_DATE_EPOCH where set); without it the same sources give the same
-    # bytes in every build, as on Linux. Windows needs no stamp to run it.
+    # The linker would stamp the file header with the time of the link; without
+    # it the same sources link to the same bytes, as on Linux. Windows needs no
+    # stamp to run it. (strip, in a stripped install and CPack's zip, stamps it
+    # again, with SOURCE_DATE_EPOCH where set: ./scripts/release sets it.)
     target_link_options(${target} PRIVATE LINKER:--no-insert-timestamp)
 endfunction()
