@@ -4,6 +4,7 @@ ends of a run, by Escape and by the window manager's close."""
 
 import os
 import socket
+import subprocess
 import unittest
 
 from harness import (DESKTOPS, TITLE, Sorvane, XServer, expected_progress, program_binary,
@@ -19,19 +20,32 @@ NAMES = ("WM_NAME", "_NET_WM_NAME", "WM_CLASS", "_NET_WM_PID", "WM_CLIENT_MACHIN
 LOST_OUTPUT = "sorvane: cannot write standard output: No space left on device"
 
 
-def icon_sizes(program):
-    """The sizes of the images in the window's _NET_WM_ICON, each a width, a
-    height and that many pixels, one after another."""
+ICONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "icons",
+                     "hicolor")
+
+
+def icon_images(program):
+    """The images in the window's _NET_WM_ICON, each a width, a height and that
+    many pixels as 0xAARRGGBB, one after another: (width, height, pixels) each."""
     text = program.server.tool("xprop", "-id", program.window, "32c", "_NET_WM_ICON")
     values = [int(value) for value in text.split("=", 1)[1].split(",")]
-    sizes = []
+    images = []
     while values:
         width, height = values[:2]
         if width * height > len(values) - 2:
             raise AssertionError(f"_NET_WM_ICON ends inside its {width} x {height} image")
-        sizes.append((width, height))
+        images.append((width, height, values[2:2 + width * height]))
         values = values[2 + width * height:]
-    return sizes
+    return images
+
+
+def icon_pixels(size):
+    """The desktop entry's icon of this size as 0xAARRGGBB words."""
+    png = os.path.join(ICONS, f"{size}x{size}", "apps", "sorvane.png")
+    rgba = subprocess.run(["convert", png, "-alpha", "on", "-depth", "8", "rgba:-"],
+                          capture_output=True, check=True, timeout=30).stdout
+    return [int.from_bytes(rgba[i + 3:i + 4] + rgba[i:i + 3], "big")
+            for i in range(0, len(rgba), 4)]
 
 
 class Desktops(unittest.TestCase):
@@ -79,7 +93,10 @@ class Desktops(unittest.TestCase):
         pid = program.process.pid
         self.assertEqual(os.path.realpath(f"/proc/{pid}/exe"), os.path.realpath(program_binary()))
         self.assertEqual(names["_NET_WM_PID"], ("CARDINAL", str(pid)))
-        self.assertEqual(icon_sizes(program), [(size, size) for size in ICON_SIZES])
+        images = icon_images(program)
+        self.assertEqual([image[:2] for image in images], [(size, size) for size in ICON_SIZES])
+        for size, (_, _, pixels) in zip(ICON_SIZES, images):
+            self.assertEqual(pixels, icon_pixels(size), f"the {size} x {size} icon's pixels")
 
 
 if __name__ == "__main__":
