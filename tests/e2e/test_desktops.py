@@ -1,6 +1,6 @@
 """The window under each desktop that Linux users run, on X11 and through
-Xwayland: its title, size and names, F11 round trips after a move, and the
-ends of a run, by Escape and by the window manager's close."""
+Xwayland: its title, size and names, F11 round trips after a move and a
+resize, and the ends of a run, by Escape and by the window manager's close."""
 
 import os
 import socket
@@ -14,6 +14,8 @@ WINDOW_SIZE = (600, 600)
 # Somewhere the window manager would not have put it, so that the place that
 # full screen saves is not the first one.
 NEW_PLACE = (200, 150)
+# And another size, so that the size it saves is not the first one either.
+NEW_SIZE = (640, 480)
 ROUND_TRIPS = 3
 ICON_SIZES = [16, 32, 48, 64]
 NAMES = ("WM_NAME", "_NET_WM_NAME", "WM_CLASS", "_NET_WM_PID", "WM_CLIENT_MACHINE", "_NET_WM_ICON")
@@ -62,6 +64,7 @@ class Desktops(unittest.TestCase):
                     program.wait_placed()
                 else:
                     program.move(*NEW_PLACE)
+                program.resize(*NEW_SIZE)
                 for _ in range(ROUND_TRIPS):
                     program.full_screen_round_trip(desktop.restore_shift)
                 status, output = program.escape()
