@@ -4,7 +4,7 @@ the program's X connection killed."""
 import signal
 import unittest
 
-from harness import TITLE, Sorvane, XServer, expected_progress
+from harness import Sorvane, XServer, expected_progress
 
 
 class WindowEnd(unittest.TestCase):
@@ -12,10 +12,9 @@ class WindowEnd(unittest.TestCase):
         # wmctrl asks openbox to close the window, which sends WM_DELETE_WINDOW;
         # the toolkit's answer is to exit, through exit(), so output is flushed.
         with XServer() as server, Sorvane(server) as program:
-            server.tool("wmctrl", "-c", TITLE)
-            status = program.process.wait(20)
+            status, output = program.close()
             self.assertEqual(status, 0)
-            self.assertEqual(program.read(program.stdout), expected_progress())
+            self.assertEqual(output, expected_progress())
             print(f"closed: exit status {status}")
 
     def test_connection_killed(self):
