@@ -3,6 +3,7 @@
 # Whatever start_display starts is in display_pids, for stop_display.
 
 display_pids=()
+display_cache=
 # How long each server may take to come up, in seconds; on a loaded machine
 # with cold caches a first start has taken over 20.
 display_timeout=60
@@ -22,6 +23,10 @@ start_display() {
     fi
     exec {displayfd}<&-
     export DISPLAY=":$number"
+    # Mesa's shader cache and openbox's log go to a folder of the server's own,
+    # removed with it, not the home folder's.
+    display_cache=$(mktemp -d)
+    export XDG_CACHE_HOME=$display_cache
 
     [ "${1:-}" = openbox ] || return 0
     # openbox runs its --startup command once it manages the screen; a window
@@ -44,4 +49,5 @@ start_display() {
 
 stop_display() {
     kill "${display_pids[@]}" 2>/dev/null || true
+    [ -z "$display_cache" ] || rm -rf "$display_cache"
 }
