@@ -1,6 +1,5 @@
 #include "platform/desktop_window.h"
 
-#include "platform/glut.h"
 #include "platform/window_icon.h"
 
 #include <GL/glx.h>
