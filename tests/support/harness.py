@@ -54,6 +54,7 @@ def wait_for(predicate, timeout, what, fail=True):
     it can tell the state at the end. With fail=False a timeout returns the
     last result instead."""
     deadline = time.monotonic() + timeout
+    result = None
     while time.monotonic() < deadline:
         result = predicate()
         if result:
