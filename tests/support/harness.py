@@ -67,13 +67,26 @@ def wait_for(predicate, timeout, what, fail=True):
 
 def find_window(server, process, title=TITLE, timeout=STARTUP_TIMEOUT):
     """The id of the process's visible window with exactly this title, once it
-    shows; fails at once if the process ends first."""
+    shows; fails at once if the process ends first. The window is told from
+    others with the same title, such as the frame that a window manager draws
+    in a client of its own, by its _NET_WM_PID: the process's own, or that of
+    a process in the session it leads, as the program is when a wrapper
+    started it (see Sorvane)."""
+    def owned(window):
+        text = server.tool("xprop", "-id", window, "_NET_WM_PID", check=False)
+        match = re.search(r"= (\d+)$", text.strip())
+        if not match:
+            return False
+        pid = int(match.group(1))
+        stat = process_stat(pid)
+        return pid == process.pid or (stat is not None and stat[1][3] == str(process.pid))
+
     def found():
         if process.poll() is not None:
             raise AssertionError(f"{title!r} ended early with status {process.returncode}")
         ids = server.tool("xdotool", "search", "--onlyvisible", "--name",
                           "^" + re.escape(title) + "$", check=False).split()
-        return ids[0] if ids else None
+        return next(filter(owned, ids), None)
 
     return wait_for(found, timeout, f"the window {title!r}")
 
@@ -321,16 +334,26 @@ class XServer:
         return result.stdout
 
 
+def process_stat(pid):
+    """A process's command name and the fields of /proc/PID/stat that follow
+    it (state, parent, process group, session, ...); None once it has gone."""
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            name, fields = stat.read().split(" (", 1)[1].rsplit(") ", 1)
+    except OSError:
+        return None
+    return name, fields.split()
+
+
 def group_members(group):
     """The ids and command names of the live processes in a process group."""
     members = []
     for entry in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{entry}/stat") as stat:
-                name, fields = stat.read().split(" (", 1)[1].rsplit(") ", 1)
-        except OSError:
+        stat = process_stat(entry)
+        if stat is None:
             continue
-        state, _, member_group = fields.split()[:3]
+        name, fields = stat
+        state, _, member_group = fields[:3]
         if int(member_group) == group and state != "Z":
             members.append((int(entry), name))
     return members
@@ -595,7 +618,7 @@ class Sorvane:
     def close(self, timeout=20):
         """Asks the window manager to close the window, as its close button
         does, and returns (exit status, standard output)."""
-        self.server.tool("wmctrl", "-c", TITLE)
+        self.server.tool("wmctrl", "-i", "-c", self.window)
         status = self.process.wait(timeout)
         return status, self.read(self.stdout)
 
