@@ -3,11 +3,18 @@
 #include "platform/window_origin.h"
 #include "scene/scene.h"
 
+#include <chrono>
 #include <cstdlib>
 
 namespace {
 
 constexpr int KEY_ESCAPE = 27;
+
+// How long after leaving full screen a window manager may take to start
+// putting the window back, and how long it may pause between its steps,
+// on a busy machine.
+constexpr auto RESTORE_START_TIME = std::chrono::seconds(1);
+constexpr auto RESTORE_STEP_TIME = std::chrono::milliseconds(300);
 
 } // namespace
 
@@ -37,9 +44,38 @@ void Scene::special(int key, int /*x*/, int /*y*/)
         savedY = origin.y;
         savedWidth = glutGet(GLUT_WINDOW_WIDTH);
         savedHeight = glutGet(GLUT_WINDOW_HEIGHT);
+        // A restore not yet checked is over: full screen is what was asked for.
+        restoreCheckAt.reset();
         glutFullScreen();
     } else {
         // Size before position, so the window manager places the restored size.
+        glutReshapeWindow(savedWidth, savedHeight);
+        glutPositionWindow(savedX, savedY);
+        restoreCheckAt = std::chrono::steady_clock::now() + RESTORE_START_TIME;
+    }
+}
+
+void Scene::followRestore()
+{
+    if (restoreCheckAt) {
+        restoreCheckAt = std::chrono::steady_clock::now() + RESTORE_STEP_TIME;
+    }
+}
+
+void Scene::checkRestoredWindow()
+{
+    if (!restoreCheckAt || std::chrono::steady_clock::now() < *restoreCheckAt) {
+        return;
+    }
+    restoreCheckAt.reset();
+    // Some window managers put a window back from full screen in steps of
+    // their own, and lose a request that comes in the middle: GNOME's gives it
+    // back shorter and lower by its title bar, every round trip. Asked again
+    // once it is done, it complies. Once only, so that a window manager that
+    // places windows its own way is not asked forever.
+    const WindowOrigin origin = windowOrigin();
+    if (glutGet(GLUT_WINDOW_WIDTH) != savedWidth || glutGet(GLUT_WINDOW_HEIGHT) != savedHeight ||
+        origin.x != savedX || origin.y != savedY) {
         glutReshapeWindow(savedWidth, savedHeight);
         glutPositionWindow(savedX, savedY);
     }

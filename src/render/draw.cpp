@@ -33,5 +33,6 @@ void Scene::draw()
 
 void Scene::tick()
 {
+    checkRestoredWindow();
     draw();
 }

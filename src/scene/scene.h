@@ -5,7 +5,9 @@
 #include "scene/vertex.h"
 
 #include <array>
+#include <chrono>
 #include <cstddef>
+#include <optional>
 
 inline constexpr std::size_t VERTEX_COUNT = 500;
 
@@ -19,6 +21,9 @@ class Scene {
     void special(int key, int x, int y);  // app/keyboard.cpp
 
   private:
+    void followRestore();       // app/keyboard.cpp
+    void checkRestoredWindow(); // app/keyboard.cpp
+
     bool fullScreen = false;
     // The windowed geometry, captured on every entry into full screen and read
     // only on leaving it.
@@ -26,6 +31,10 @@ class Scene {
     int savedY = 0;
     int savedWidth = 0;
     int savedHeight = 0;
+    // Set on leaving full screen: when to check that the window came back as
+    // saved. Every reshape until then puts it off, so that the check comes
+    // once the window manager has finished putting the window back.
+    std::optional<std::chrono::steady_clock::time_point> restoreCheckAt;
     // Filled by init before anything reads it.
     std::array<Vertex, VERTEX_COUNT> vertices;
 };
