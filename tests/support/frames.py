@@ -54,6 +54,16 @@ def frame_count(path):
     return low
 
 
+def last_frame(path):
+    """The latest record, or None before the first."""
+    count = frame_count(path)
+    if count == 0:
+        return None
+    with open(path, "rb") as records:
+        records.seek((count - 1) * RECORD.size)
+        return Frame(*RECORD.unpack(records.read(RECORD.size)))
+
+
 @dataclass
 class FrameFigures:
     steady_frames: int

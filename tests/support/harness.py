@@ -22,7 +22,7 @@ import tempfile
 import time
 import unittest
 
-from frames import frame_count
+from frames import frame_count, last_frame
 
 TITLE = "Sorvane for Keth (brovask 2001)"
 VERTEX_COUNT = 500
@@ -33,6 +33,11 @@ STARTUP_TIMEOUT = 60
 # What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print
 # first when they find something, in a build that has them.
 SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak)Sanitizer|runtime error:")
+# The program checks a window put back from full screen, before drawing a
+# frame, once the window manager has left it alone for 0.3 s; by a frame begun
+# this long after the window was seen back, it has checked, and asked again
+# where it had to.
+RESTORE_CHECK_S = 0.6
 LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketimeMT.so.1")), "")
 
 
@@ -112,12 +117,16 @@ class Desktop:
     since the X server ignores XTest's.
     places_windows: whether it ignores the position that a client asks for,
     so that neither the program nor a tool can move the window. It makes the
-    window's frame at the screen's corner, and moves it to its place only
-    once its compositor shows the window (see Sorvane.wait_placed).
+    window's frame at a place of its own and may move it once its compositor
+    shows the window (see Sorvane.wait_placed).
+    full_screen_origin: where the X server says a full-screen window is.
     restore_shift: how far from its place before full screen it puts a window
     back, whatever the window asks for.
     closes: whether it closes a window when another client asks it to
     (_NET_CLOSE_WINDOW), as it does for its own close button.
+    version: a command that prints the desktop's version, for since.
+    since: the fields above that differ from some version on, as pairs of the
+    version's first number and the fields' values, oldest first.
     """
 
     name: str
@@ -128,8 +137,24 @@ class Desktop:
     xauthority: str = None
     synthetic_keys: bool = False
     places_windows: bool = False
+    full_screen_origin: tuple = (0, 0)
     restore_shift: tuple = (0, 0)
     closes: bool = True
+    version: tuple = None
+    since: tuple = ()
+
+    def installed(self):
+        """The desktop with the fields of the version installed here."""
+        if not self.since:
+            return self
+        text = subprocess.run(self.version, capture_output=True, text=True, timeout=30,
+                              check=True).stdout
+        major = int(re.search(r"(\d+)\.\d+", text).group(1))
+        desktop = self
+        for first, fields in self.since:
+            if major >= first:
+                desktop = dataclasses.replace(desktop, **fields)
+        return desktop
 
 
 # The desktops that Linux users run, by their window manager or compositor:
@@ -161,17 +186,24 @@ DESKTOPS = {desktop.name: desktop for desktop in (
              "--width", str(SCREEN[0]), "--height", str(SCREEN[1]), "--no-lockscreen",
              "--no-global-shortcuts", "sh -c 'echo X11 display $DISPLAY'"),
             announces=r"X11 display :(\d+)", session_bus=True, copy=True),
-    # weston's X window manager (weston 10) takes a client's ConfigureRequest
-    # for its size alone and places the window itself. Leaving full screen,
-    # its shell puts the frame back where it was and then moves it again by
-    # the change in the frame's geometry: its 32-pixel shadow margin, up and to
-    # the left. Only its own frame's button or binding closes a window.
+    # weston's X window manager takes a client's ConfigureRequest for its size
+    # alone and places the window itself. In weston 10 it makes the frame at
+    # the screen's corner and moves it to its place once shown. Leaving full
+    # screen, its shell puts the frame back where it was and then moves it
+    # again by the change in the frame's geometry: its 32-pixel shadow margin,
+    # up and to the left. weston 14 keeps every frame where it made it, at
+    # minus its 33-pixel margin (shadow and border), whatever the window's
+    # place on the screen: a full-screen window, shown at the screen's corner,
+    # is at (-33, -33) to X, and leaving full screen puts it back exactly.
+    # Only its own frame's button or binding closes a window.
     Desktop("weston",
             ("weston", "--backend=headless-backend.so", "--use-pixman", "--xwayland",
              "--socket=wayland-sorvane", f"--width={SCREEN[0]}", f"--height={SCREEN[1]}",
              "--idle-time=0"),
             announces=r"xserver listening on display :(\d+)", synthetic_keys=True,
-            places_windows=True, restore_shift=(-32, -32), closes=False),
+            places_windows=True, restore_shift=(-32, -32), closes=False,
+            version=("weston", "--version"),
+            since=((14, {"full_screen_origin": (-33, -33), "restore_shift": (0, 0)}),)),
 )}
 
 
@@ -183,7 +215,7 @@ class XServer:
     def __init__(self, window_manager=True):
         if window_manager is True:
             window_manager = DESKTOPS["openbox"]
-        self.desktop = window_manager or None
+        self.desktop = window_manager.installed() if window_manager else None
         self.processes = []  # each with the name of the one to end first in its group
         self.env = None
         self.wm_log = None
@@ -493,6 +525,17 @@ class Sorvane:
 
         return wait_for(shown, timeout, lambda: f"frame {total}, last {self.frames()}")
 
+    def wait_frame_begun(self, monotonic_ns, timeout=STARTUP_TIMEOUT):
+        """Waits until the program has begun a frame at or after this time of
+        the monotonic clock (needs count_frames)."""
+        def begun():
+            if not self.alive():
+                raise AssertionError(f"sorvane ended with status {self.process.returncode}")
+            frame = last_frame(self.record)
+            return frame is not None and frame.clear_ns >= monotonic_ns
+
+        wait_for(begun, timeout, "a frame begun at the time asked for")
+
     def resident_kib(self):
         """The program's resident memory (VmRSS) in KiB."""
         with open(f"/proc/{self.process.pid}/status") as status:
@@ -599,15 +642,20 @@ class Sorvane:
         if (self.geometry(), self.screenshot()) != before:
             raise AssertionError("ignored input changed the window or the picture")
 
-    def full_screen_round_trip(self, shift=(0, 0)):
-        """F11 twice: the window must fill the screen, then come back to the
-        size it had and the position it had, or that position shifted by
-        `shift` where the desktop moves it."""
-        x, y, width, height = self.geometry()
+    def full_screen_round_trip(self, windowed=None):
+        """F11 twice: the window must fill the screen, then come back to
+        `windowed` (x, y, width, height), by default the geometry it had. Where
+        the run counts frames, it must also stay there until the program has
+        checked it and, where it came back otherwise, asked for it again."""
+        windowed = windowed or self.geometry()
+        desktop = self.server.desktop
         self.keys("F11")
-        self.wait_geometry((0, 0) + SCREEN)
+        self.wait_geometry((desktop.full_screen_origin if desktop else (0, 0)) + SCREEN)
         self.keys("F11")
-        self.wait_geometry((x + shift[0], y + shift[1], width, height))
+        self.wait_geometry(windowed)
+        if self.record:
+            self.wait_frame_begun(time.monotonic_ns() + int(RESTORE_CHECK_S * 1e9))
+            self.wait_geometry(windowed)
 
     def escape(self, timeout=20):
         """Presses Escape and returns (exit status, standard output)."""
