@@ -44,11 +44,34 @@ add_custom_target(sorvane_compressed_docs ALL DEPENDS ${compressed_files})
 # The AppStream metainfo that software centres list the program by, its
 # releases made from the CHANGELOG; a change there configures again.
 include(${PROJECT_SOURCE_DIR}/cmake/ChangelogReleases.cmake)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG)
+set(metainfo_source ${PROJECT_SOURCE_DIR}/data/org.example.sorvane.metainfo.xml.in)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/CHANGELOG ${metainfo_source})
 changelog_releases(${PROJECT_SOURCE_DIR}/CHANGELOG releases)
+file(READ ${metainfo_source} metainfo)
+# AppStream 1.0 names the developer in <developer>, with an id and a <name>,
+# as the source does, and reports 0.x's <developer_name> as deprecated;
+# AppStream 0.16 knows only <developer_name>. The metainfo is written for the
+# AppStream that appstreamcli on the building system reports, the one of the
+# system that the package is for (./scripts/package and ./scripts/release
+# install it); without appstreamcli, for 1.0.
+find_program(APPSTREAMCLI appstreamcli)
+set(appstream_version 1.0)
+if(APPSTREAMCLI)
+    execute_process(COMMAND ${APPSTREAMCLI} --version
+        OUTPUT_VARIABLE appstream_reply COMMAND_ERROR_IS_FATAL ANY)
+    if(NOT appstream_reply MATCHES "version: ([0-9]+\\.[0-9]+)")
+        message(FATAL_ERROR "appstreamcli --version gave no version: ${appstream_reply}")
+    endif()
+    set(appstream_version ${CMAKE_MATCH_1})
+endif()
+if(appstream_version VERSION_LESS 1.0)
+    string(REGEX REPLACE "<developer id=\"[^\"]*\">[ \n]*<name>([^<]*)</name>[ \n]*</developer>"
+        "<developer_name>\\1</developer_name>" metainfo "${metainfo}")
+endif()
+message(STATUS "Metainfo written for AppStream ${appstream_version}")
 set(SORVANE_METAINFO ${PROJECT_BINARY_DIR}/org.example.sorvane.metainfo.xml)
-configure_file(${PROJECT_SOURCE_DIR}/data/org.example.sorvane.metainfo.xml.in
-    ${SORVANE_METAINFO} @ONLY)
+file(CONFIGURE OUTPUT ${SORVANE_METAINFO} CONTENT "${metainfo}" @ONLY)
 
 # The licence in Debian's machine-readable copyright format, made from LICENSE
 # so that the two never differ: each line indented by one space, blank lines

@@ -13,8 +13,9 @@ TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime valgrind wmctr
 DESKTOP_TEST_PACKAGES=(xfwm4 mutter kwin-x11 kwin-wayland kwin-style-breeze weston xwayland
     dbus-daemon)
 # CPack's DEB generator finds the executables with file and works out their
-# dependencies with dpkg-dev's dpkg-shlibdeps.
-PACKAGE_PACKAGES=(dpkg-dev file gzip binutils)
+# dependencies with dpkg-dev's dpkg-shlibdeps; appstreamcli says which AppStream
+# the metainfo is written for.
+PACKAGE_PACKAGES=(dpkg-dev file gzip binutils appstream)
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
 LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
 # The browser build and its tests. Node.js with npm comes with the machine; a

@@ -14,9 +14,9 @@ inline WindowOrigin windowOrigin()
     // freeglut on Windows reports the client area's corner but moves the frame's
     // outer corner; the frame's left border and its top (caption included) are
     // the difference.
-    return {glutGet(GLUT_WINDOW_X) - glutGet(GLUT_WINDOW_BORDER_WIDTH),
-            glutGet(GLUT_WINDOW_Y) - glutGet(GLUT_WINDOW_BORDER_HEIGHT)};
+    return {.x = glutGet(GLUT_WINDOW_X) - glutGet(GLUT_WINDOW_BORDER_WIDTH),
+            .y = glutGet(GLUT_WINDOW_Y) - glutGet(GLUT_WINDOW_BORDER_HEIGHT)};
 #else
-    return {glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)};
+    return {.x = glutGet(GLUT_WINDOW_X), .y = glutGet(GLUT_WINDOW_Y)};
 #endif
 }

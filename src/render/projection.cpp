@@ -16,8 +16,18 @@ ProjectionBox projectionBox(int width, int height)
     const double h = std::max(height, 1);
     if (width < height) {
         const double ratio = h / w;
-        return {-1.0, 1.0, -ratio, ratio, -DEPTH_EXTENT, DEPTH_EXTENT};
+        return {.left = -1.0,
+                .right = 1.0,
+                .bottom = -ratio,
+                .top = ratio,
+                .nearPlane = -DEPTH_EXTENT,
+                .farPlane = DEPTH_EXTENT};
     }
     const double ratio = w / h;
-    return {-ratio, ratio, -1.0, 1.0, -DEPTH_EXTENT, DEPTH_EXTENT};
+    return {.left = -ratio,
+            .right = ratio,
+            .bottom = -1.0,
+            .top = 1.0,
+            .nearPlane = -DEPTH_EXTENT,
+            .farPlane = DEPTH_EXTENT};
 }
