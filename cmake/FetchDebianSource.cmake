@@ -1,8 +1,11 @@
-# Downloads the upstream tarball of a Debian source package with apt-get, into
+# Downloads the upstream tarball of a Debian source package with apt, into
 # DESTINATION, unless it is already there. Run as a script:
-#   cmake -DPACKAGE=name -DVERSION=debian-version -DFILE=name_x.y.orig.tar.gz
+#   cmake -DPACKAGE=name -DVERSION=upstream-version -DFILE=name_x.y.orig.tar.gz
 #         -DDESTINATION=dir -P FetchDebianSource.cmake
-# The caller checks the file's SHA-256 before using it.
+# Any Debian revision of that upstream version will do: the archive holds one
+# orig tarball per upstream version of a package, which all its revisions share,
+# and Debian's releases carry different revisions of the same one. The caller
+# checks the file's SHA-256 before using it.
 #
 # apt-get source needs a deb-src entry. It gets one in private sources, lists
 # and cache under DESTINATION, so the machine's own configuration is never
@@ -42,10 +45,42 @@ set(apt_options
     -o Dir::State::Lists=${apt_dir}/lists
     -o Dir::Cache=${apt_dir}/cache)
 find_program(APT_GET apt-get REQUIRED)
+find_program(APT_CACHE apt-cache REQUIRED)
 execute_process(COMMAND ${APT_GET} ${apt_options} update -qq COMMAND_ERROR_IS_FATAL ANY)
-execute_process(COMMAND ${APT_GET} ${apt_options} source --download-only -qq ${PACKAGE}=${VERSION}
-    WORKING_DIRECTORY ${DESTINATION}
+
+# The revisions on offer, [epoch:]upstream[-revision] each; the first whose
+# upstream part is VERSION is fetched.
+execute_process(COMMAND ${APT_CACHE} ${apt_options} showsrc --only-source ${PACKAGE}
+    OUTPUT_VARIABLE records
     COMMAND_ERROR_IS_FATAL ANY)
-if(NOT EXISTS ${DESTINATION}/${FILE})
-    message(FATAL_ERROR "apt-get source ${PACKAGE}=${VERSION} brought no ${FILE}")
+string(REGEX MATCHALL "(^|\n)Version: [^\n]+" lines "${records}")
+set(offered "")
+set(revision "")
+foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^\n?Version: " "" candidate "${line}")
+    list(APPEND offered ${candidate})
+    string(REGEX REPLACE "^[0-9]+:" "" upstream "${candidate}")
+    string(REGEX REPLACE "-[^-]*$" "" upstream "${upstream}")
+    if(upstream STREQUAL VERSION AND NOT revision)
+        set(revision ${candidate})
+    endif()
+endforeach()
+if(NOT revision)
+    list(JOIN offered ", " offered)
+    message(FATAL_ERROR "Debian's sources have no ${PACKAGE} ${VERSION}, only: ${offered}")
 endif()
+
+# Only the tarball: the build uses none of Debian's changes, and a mirror may
+# lack a revision's other files while it serves the tarball that they share.
+execute_process(COMMAND ${APT_GET} ${apt_options} source --print-uris -qq ${PACKAGE}=${revision}
+    WORKING_DIRECTORY ${DESTINATION}
+    OUTPUT_VARIABLE uris
+    COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCH "'([^']+)' ${FILE} " line "${uris}")
+if(NOT line)
+    message(FATAL_ERROR "Debian's ${PACKAGE} ${revision} has no ${FILE}")
+endif()
+# apt's own download helper, through the same proxies and methods as apt-get.
+find_program(APT_HELPER apt-helper PATHS /usr/lib/apt NO_DEFAULT_PATH REQUIRED)
+execute_process(COMMAND ${APT_HELPER} -qq download-file ${CMAKE_MATCH_1} ${DESTINATION}/${FILE}
+    COMMAND_ERROR_IS_FATAL ANY)

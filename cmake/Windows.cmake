@@ -7,8 +7,10 @@ include(ExternalProject)
 # OpenGL is the system's opengl32, which FindOpenGL knows on Windows.
 find_package(OpenGL REQUIRED)
 
-set(FREEGLUT_DEBIAN_VERSION 3.4.0-1)
-set(FREEGLUT_TARBALL freeglut_3.4.0.orig.tar.gz)
+# The upstream version and its tarball's hash say what is built; the Debian
+# revision that brings the tarball is whichever the machine's release has.
+set(FREEGLUT_VERSION 3.4.0)
+set(FREEGLUT_TARBALL freeglut_${FREEGLUT_VERSION}.orig.tar.gz)
 # Pinned: what is built is exactly what was reviewed, whatever the archive serves.
 set(FREEGLUT_SHA256 3c0bcb915d9b180a97edaebd011b7a1de54583a838644dcd42bb0ea0c6f3eaec)
 
@@ -41,11 +43,11 @@ ExternalProject_Add(freeglut
 ExternalProject_Add_Step(freeglut fetch
     COMMAND ${CMAKE_COMMAND}
         -DPACKAGE=freeglut
-        -DVERSION=${FREEGLUT_DEBIAN_VERSION}
+        -DVERSION=${FREEGLUT_VERSION}
         -DFILE=${FREEGLUT_TARBALL}
         -DDESTINATION=<DOWNLOAD_DIR>
         -P ${CMAKE_CURRENT_LIST_DIR}/FetchDebianSource.cmake
-    COMMENT "Fetching freeglut ${FREEGLUT_DEBIAN_VERSION} from Debian's source packages"
+    COMMENT "Fetching freeglut ${FREEGLUT_VERSION} from Debian's source packages"
     DEPENDEES mkdir
     DEPENDERS download
     INDEPENDENT TRUE)

@@ -27,11 +27,12 @@ BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
 # records read with Python, and the frames packed by libwebp's img2webp.
 ANIMATION_PACKAGES=(faketime libfaketime python3 webp)
 # The Windows build: the MinGW-w64 cross compiler (its binutils come with it),
-# ImageMagick for the icon, and apt-get source (apt itself) for freeglut's
-# sources. Its tests run the program under Wine in the display packages' Xvfb,
-# with GoogleTest's sources cross-built for the unit tests.
+# ImageMagick for the icon, and apt itself for freeglut's upstream tarball. Its
+# tests run the program under Wine in the display packages' Xvfb, with
+# GoogleTest's sources cross-built for the unit tests, and close its window with
+# wmctrl.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix imagemagick)
-WINDOWS_TEST_PACKAGES=(wine wine64 googletest python3 faketime libfaketime)
+WINDOWS_TEST_PACKAGES=(wine wine64 googletest python3 faketime libfaketime wmctrl)
 # ./scripts/release: git for the sources' tarball and the commit's time, Python
 # for the zips; with --verify, diffoscope to say what differs (the minimal
 # package: it reads the archives and executables here with the tools above).

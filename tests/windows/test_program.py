@@ -30,7 +30,7 @@ def figure_in_middle_square(screenshot):
 
 class Program(unittest.TestCase):
     def test_output_window_picture_and_controls(self):
-        with XServer() as server, wine_session(), sorvane_exe(server, CLOCK) as program:
+        with XServer() as server, wine_session(server), sorvane_exe(server, CLOCK) as program:
             name = server.tool("xprop", "-id", program.window, "WM_NAME")
             self.assertEqual(name.strip(), f'WM_NAME(STRING) = "{TITLE}"')
             self.assertEqual(program.geometry()[2:], (600, 600))
@@ -53,7 +53,7 @@ class Program(unittest.TestCase):
         # Wine turns the window manager's close into the close box's WM_CLOSE;
         # the toolkit's main loop then ends and calls exit(0). Lost progress
         # lines must make that a failure too.
-        with XServer() as server, wine_session(), open("/dev/full", "wb") as full, \
+        with XServer() as server, wine_session(server), open("/dev/full", "wb") as full, \
                 sorvane_exe(server, stdout=full) as program:
             server.tool("wmctrl", "-c", TITLE)
             self.assertEqual(program.process.wait(30), 1)

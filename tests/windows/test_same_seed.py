@@ -8,7 +8,7 @@ from wine import sorvane_exe, wine_session
 
 class SameSeed(unittest.TestCase):
     def test_same_second_same_picture(self):
-        with XServer() as server, wine_session():
+        with XServer() as server, wine_session(server):
             first = settled_picture(sorvane_exe(server, "2001-09-09 01:46:40"))
             again = settled_picture(sorvane_exe(server, "2001-09-09 01:46:40"))
             other = settled_picture(sorvane_exe(server, "2001-09-09 01:46:41"))
