@@ -69,10 +69,10 @@ void Scene::checkRestoredWindow()
     }
     restoreCheckAt.reset();
     // Some window managers put a window back from full screen in steps of
-    // their own, and lose a request that comes in the middle: GNOME's gives it
-    // back shorter and lower by its title bar, every round trip. Asked again
-    // once it is done, it complies. Once only, so that a window manager that
-    // places windows its own way is not asked forever.
+    // their own, and the size and place asked for meanwhile come out wrong:
+    // GNOME 48 gave it back shorter and lower by its title bar, every round
+    // trip. Asked again once it is done, it complies. Once only, so that a
+    // window manager that places windows its own way is not asked forever.
     const WindowOrigin origin = windowOrigin();
     if (glutGet(GLUT_WINDOW_WIDTH) != savedWidth || glutGet(GLUT_WINDOW_HEIGHT) != savedHeight ||
         origin.x != savedX || origin.y != savedY) {
