@@ -192,9 +192,9 @@ DESKTOPS = {desktop.name: desktop for desktop in (
     # screen, its shell puts the frame back where it was and then moves it
     # again by the change in the frame's geometry: its 32-pixel shadow margin,
     # up and to the left. weston 14 keeps every frame where it made it, at
-    # minus its 33-pixel margin (shadow and border), whatever the window's
-    # place on the screen: a full-screen window, shown at the screen's corner,
-    # is at (-33, -33) to X, and leaving full screen puts it back exactly.
+    # (-33, -33), whatever the window's place on the screen: to X a
+    # full-screen window is there, and leaving full screen puts it back
+    # exactly.
     # Only its own frame's button or binding closes a window.
     Desktop("weston",
             ("weston", "--backend=headless-backend.so", "--use-pixman", "--xwayland",
