@@ -11,10 +11,10 @@ import { inflateSync } from 'node:zlib';
 import { chromium } from 'playwright-core';
 
 export const VERTEX_COUNT = 500;
-const CHROMIUM = '/usr/bin/chromium';
+export const CHROMIUM = '/usr/bin/chromium';
 
 // Software WebGL (SwiftShader) in a browser that never reaches the network.
-const CHROMIUM_FLAGS = [
+export const CHROMIUM_FLAGS = [
   '--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader',
   '--use-angle=swiftshader', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
@@ -24,6 +24,8 @@ const TYPES = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript',
   '.wasm': 'application/wasm',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 export function pageDir() {

@@ -54,6 +54,23 @@ test('F11 asks for full screen and back; Escape ends the program with status 0',
   assert.deepEqual(page.errors, []);
 });
 
+test('Tab reaches the buttons, which Enter and Space press, with their focus shown', async () => {
+  const page = await openPage(session, { viewport: SCREEN });
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'fullscreen');
+  assert.ok(await page.evaluate(() => document.activeElement.matches(':focus-visible')));
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.fullscreenElement !== null);
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.fullscreenElement === null);
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'end');
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
+  assert.equal(await statusLine(page), 'sorvane ended with status 0.');
+  assert.deepEqual(page.errors, []);
+});
+
 test('a refused full screen is explained on the page', async () => {
   // Embedded by another page that does not allow it full screen.
   const context = await session.browser.newContext({ viewport: SCREEN });

@@ -1,0 +1,45 @@
+// The page logs no error while it runs, and everything it links to is there.
+
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import { openPage, start } from './harness.mjs';
+
+let session;
+before(async () => { session = await start(); });
+after(() => session.close());
+
+test('no error in the console for a few seconds of running, and no request fails', async () => {
+  const context = await session.browser.newContext();
+  const page = await context.newPage();
+  const errors = [];
+  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
+  page.on('pageerror', (error) => errors.push(error.message));
+  page.on('requestfailed', (request) => errors.push(`${request.url()} failed`));
+  page.on('response', (response) => {
+    if (response.status() >= 400) errors.push(`${response.url()}: ${response.status()}`);
+  });
+  await page.goto(session.site.url);
+  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
+  // A few seconds of frames, measured by the page's own clock.
+  await page.evaluate(() => new Promise((resolve) => {
+    const until = performance.now() + 3000;
+    const frame = () => (performance.now() < until ? requestAnimationFrame(frame) : resolve());
+    requestAnimationFrame(frame);
+  }));
+
+  // What the page links to, the manifest's icons with it, fetched as the browser would.
+  const missing = await page.evaluate(async () => {
+    const urls = [...document.querySelectorAll('link[href]')].map((link) => link.href);
+    const manifest = document.querySelector('link[rel="manifest"]').href;
+    const { icons } = await (await fetch(manifest)).json();
+    urls.push(...icons.map((icon) => new URL(icon.src, manifest).href));
+    urls.push(new URL(document.querySelector('meta[property="og:image"]').content, location).href);
+    const failed = [];
+    for (const url of urls) if (!(await fetch(url)).ok) failed.push(url);
+    return failed;
+  });
+  assert.deepEqual(missing, []);
+  assert.deepEqual(errors, []);
+  await context.close();
+});
