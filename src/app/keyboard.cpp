@@ -48,11 +48,16 @@ void Scene::special(int key, int /*x*/, int /*y*/)
         restoreCheckAt.reset();
         glutFullScreen();
     } else {
-        // Size before position, so the window manager places the restored size.
-        glutReshapeWindow(savedWidth, savedHeight);
-        glutPositionWindow(savedX, savedY);
+        requestSavedGeometry();
         restoreCheckAt = std::chrono::steady_clock::now() + RESTORE_START_TIME;
     }
+}
+
+void Scene::requestSavedGeometry() const
+{
+    // Size before position, so the window manager places the restored size.
+    glutReshapeWindow(savedWidth, savedHeight);
+    glutPositionWindow(savedX, savedY);
 }
 
 void Scene::followRestore()
@@ -76,7 +81,6 @@ void Scene::checkRestoredWindow()
     const WindowOrigin origin = windowOrigin();
     if (glutGet(GLUT_WINDOW_WIDTH) != savedWidth || glutGet(GLUT_WINDOW_HEIGHT) != savedHeight ||
         origin.x != savedX || origin.y != savedY) {
-        glutReshapeWindow(savedWidth, savedHeight);
-        glutPositionWindow(savedX, savedY);
+        requestSavedGeometry();
     }
 }

@@ -21,8 +21,9 @@ class Scene {
     void special(int key, int x, int y);  // app/keyboard.cpp
 
   private:
-    void followRestore();       // app/keyboard.cpp
-    void checkRestoredWindow(); // app/keyboard.cpp
+    void requestSavedGeometry() const; // app/keyboard.cpp
+    void followRestore();              // app/keyboard.cpp
+    void checkRestoredWindow();        // app/keyboard.cpp
 
     bool fullScreen = false;
     // The windowed geometry, captured on every entry into full screen and read
