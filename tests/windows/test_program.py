@@ -55,8 +55,8 @@ class Program(unittest.TestCase):
         # lines must make that a failure too.
         with XServer() as server, wine_session(server), open("/dev/full", "wb") as full, \
                 sorvane_exe(server, stdout=full) as program:
-            server.tool("wmctrl", "-c", TITLE)
-            self.assertEqual(program.process.wait(30), 1)
+            status, _ = program.close(timeout=30)
+            self.assertEqual(status, 1)
             self.assertIn("sorvane: cannot write standard output: No space left on device\r\n",
                           program.read(program.stderr))
 
