@@ -37,6 +37,13 @@ for (const name of SIZES) {
     const side = Math.round(box.width * device.deviceScaleFactor);
     await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
 
+    // Full screen left the browser's way first (a swipe does what exitFullscreen
+    // does), then one tap enters it again and the next leaves it.
+    await page.tap('#fullscreen');
+    await page.waitForFunction(() => document.fullscreenElement !== null);
+    await page.evaluate(() => document.exitFullscreen());
+    await page.waitForFunction(() => document.fullscreenElement === null);
+    await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
     await page.tap('#fullscreen');
     await page.waitForFunction(() => document.fullscreenElement !== null);
     await page.tap('#fullscreen');
