@@ -14,9 +14,14 @@ export const VERTEX_COUNT = 500;
 export const CHROMIUM = '/usr/bin/chromium';
 
 // Software WebGL (SwiftShader) in a browser that never reaches the network.
+// The page is composited in the GPU process too (ANGLE over SwiftShader), as on
+// a machine with a GPU: with --disable-gpu the compositor is the renderer's own,
+// and each frame of a WebGL canvas is read back on the page's main thread,
+// which then waits for the frame's drawing. Animation frames come at the rate
+// the GPU process can show them, as a screen's do.
 export const CHROMIUM_FLAGS = [
-  '--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader',
-  '--use-angle=swiftshader', '--disable-quic', '--no-first-run',
+  '--headless', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
+  '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
 ];
 
@@ -38,7 +43,9 @@ export function expectedProgress() {
   return Array.from({ length: VERTEX_COUNT }, (_, i) => `generating vertex ${i}\n`).join('');
 }
 
-// Serves the built page's files on 127.0.0.1 until close(); resolves to the address.
+// Serves the built page's files on 127.0.0.1 until close(), as a static host
+// does: where the browser accepts it, a file's compressed copy beside it
+// (NAME.br, else NAME.gz). Resolves to the address.
 export async function servePage(dir = pageDir()) {
   const server = createServer(async (request, response) => {
     const name = new URL(request.url, 'http://localhost').pathname.slice(1) || 'index.html';
@@ -46,12 +53,20 @@ export async function servePage(dir = pageDir()) {
       response.writeHead(404).end();
       return;
     }
-    try {
-      const body = await readFile(join(dir, name));
-      response.writeHead(200, { 'Content-Type': TYPES[extname(name)] }).end(body);
-    } catch {
-      response.writeHead(404).end();
+    const accepted = request.headers['accept-encoding'] ?? '';
+    for (const [encoding, suffix] of [['br', '.br'], ['gzip', '.gz'], [null, '']]) {
+      if (encoding && !accepted.includes(encoding)) continue;
+      try {
+        const body = await readFile(join(dir, name + suffix));
+        const headers = { 'Content-Type': TYPES[extname(name)], Vary: 'Accept-Encoding' };
+        if (encoding) headers['Content-Encoding'] = encoding;
+        response.writeHead(200, headers).end(body);
+        return;
+      } catch {
+        // Not there: the next encoding, or none.
+      }
     }
+    response.writeHead(404).end();
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
