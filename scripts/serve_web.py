@@ -37,7 +37,8 @@ class PageHandler(http.server.SimpleHTTPRequestHandler):
         accepted = self.accepted_encodings()
         for encoding, suffix in (("br", ".br"), ("gzip", ".gz")):
             if encoding in accepted and os.path.isfile(path + suffix):
-                body = open(path + suffix, "rb")  # pylint: disable=consider-using-with
+                # The handler sends the file and closes it.
+                body = open(path + suffix, "rb")
                 self.send_response(200)
                 self.send_header("Content-Type", self.guess_type(path))
                 self.send_header("Content-Encoding", encoding)
