@@ -16,6 +16,13 @@ function(sorvane_web_page target)
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${page_dir})
     # Exit handlers and the page's onExit only run when the runtime may end.
     target_link_options(${target} PRIVATE -sEXIT_RUNTIME=1)
+    # Only the runtime that the page uses: no file system (the program reads no
+    # files, and standard output and error go to the page as lines), no code
+    # for workers or Node.js, and of the Module object only what index.html
+    # gives it.
+    target_link_options(${target} PRIVATE
+        -sENVIRONMENT=web -sFILESYSTEM=0 -sGL_FFP_ONLY=1
+        "-sINCOMING_MODULE_JS_API=[canvas,print,printErr,postRun,onExit,onAbort]")
     foreach(name IN ITEMS index.html sorvane.webmanifest icons/sorvane-192.png icons/sorvane-512.png)
         cmake_path(GET name FILENAME file)
         configure_file(${PROJECT_SOURCE_DIR}/web/${name} ${page_dir}/${file} COPYONLY)
@@ -24,4 +31,22 @@ function(sorvane_web_page target)
         ${page_dir}/sorvane-32.png COPYONLY)
     # What a shared link shows: a still of the program.
     configure_file(${PROJECT_SOURCE_DIR}/docs/screenshot.png ${page_dir}/preview.png COPYONLY)
+
+    # Compressed copies of the text and code, NAME.br and NAME.gz beside NAME,
+    # for a host that serves them as they are (./scripts/web does); the PNGs
+    # are compressed already. Made once, at the highest levels, and the same
+    # bytes on every build (gzip -n leaves out the name and the date).
+    find_program(BROTLI_EXECUTABLE brotli REQUIRED)
+    find_program(GZIP_EXECUTABLE gzip REQUIRED)
+    set(compressed)
+    foreach(file IN ITEMS index.html sorvane.webmanifest ${target}.js ${target}.wasm)
+        set(path ${page_dir}/${file})
+        add_custom_command(OUTPUT ${path}.br ${path}.gz
+            COMMAND ${BROTLI_EXECUTABLE} --best --force --keep ${path}
+            COMMAND ${GZIP_EXECUTABLE} -9 -n --force --keep ${path}
+            DEPENDS ${path} ${target}
+            VERBATIM)
+        list(APPEND compressed ${path}.br ${path}.gz)
+    endforeach()
+    add_custom_target(${target}_compressed ALL DEPENDS ${compressed})
 endfunction()

@@ -18,9 +18,10 @@ DESKTOP_TEST_PACKAGES=(xfwm4 mutter kwin-x11 kwin-wayland kwin-style-breeze west
 PACKAGE_PACKAGES=(dpkg-dev file gzip binutils appstream)
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
 LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
-# The browser build and its tests. Node.js with npm comes with the machine; a
-# Debian nodejs without it gets Debian's npm (see install_npm).
-WEB_PACKAGES=(emscripten python3)
+# The browser build (brotli for the page's compressed copies) and its tests.
+# Node.js with npm comes with the machine; a Debian nodejs without it gets
+# Debian's npm (see install_npm).
+WEB_PACKAGES=(emscripten brotli python3)
 WEB_TEST_PACKAGES=(chromium nodejs)
 BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
 # The README's animation: the clock stepped by libfaketime, the frame shim's

@@ -1,5 +1,6 @@
 #include "app/callbacks.h"
 
+#include "platform/frame_timer.h"
 #include "platform/glut.h"
 #include "render/clock.h"
 #include "scene/scene.h"
@@ -69,5 +70,5 @@ void ignoreEvent(int /*x*/, int /*y*/) {}
 
 void armFrameTimer(int value)
 {
-    glutTimerFunc(static_cast<unsigned int>(FRAME_INTERVAL_MS), onTimer, value);
+    requestFrame(static_cast<unsigned int>(FRAME_INTERVAL_MS), onTimer, value);
 }

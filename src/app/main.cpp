@@ -8,6 +8,7 @@
 // Command-line arguments are the toolkit's own (for example -display, -geometry).
 
 #include "app/callbacks.h"
+#include "platform/frame_timer.h"
 #include "platform/glut.h"
 #include "platform/standard_streams.h"
 #include "scene/scene.h"
@@ -24,7 +25,7 @@ int main(int argc, char** argv)
     void (*const ignoreButton)(int, int, int, int) = ignoreEvent;
     void (*const ignoreMotion)(int, int) = ignoreEvent;
 
-    glutDisplayFunc(onDisplay);
+    setRedrawCallback(onDisplay);
     glutReshapeFunc(onReshape);
     glutMouseFunc(ignoreButton);
     glutKeyboardFunc(onKeyboard);

@@ -63,7 +63,7 @@ void reportLostOutputAtExit()
     std::atexit(checkOutputAtExit);
 }
 
-#if defined(__unix__) || defined(__APPLE__)
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(__EMSCRIPTEN__)
 
 #include <fcntl.h>
 #include <unistd.h>

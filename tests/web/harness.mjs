@@ -14,11 +14,23 @@ export const VERTEX_COUNT = 500;
 export const CHROMIUM = '/usr/bin/chromium';
 
 // Software WebGL (SwiftShader) in a browser that never reaches the network.
+// With --disable-gpu the page is composited in the renderer, and animation
+// frames come at a screen's 60 a second, or as fast as the frames can be made
+// (each frame of a WebGL canvas is read back on the page's main thread, which
+// waits there for the frame's drawing).
 export const CHROMIUM_FLAGS = [
   '--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader',
   '--use-angle=swiftshader', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
 ];
+
+// The same browser compositing in its GPU process (ANGLE over SwiftShader), as
+// a phone or a computer with a GPU does: no read-back, so the page's main
+// thread carries only the page's own work, which is what the performance audit
+// and the benchmark measure. Frames come as fast as the GPU process can show
+// them; Chromium's own screenshots (canvasPixels) never come back this way.
+export const GPU_COMPOSITING_FLAGS = CHROMIUM_FLAGS
+  .map((flag) => (flag === '--disable-gpu' ? '--use-gl=angle' : flag));
 
 const TYPES = {
   '.html': 'text/html; charset=utf-8',
@@ -38,7 +50,9 @@ export function expectedProgress() {
   return Array.from({ length: VERTEX_COUNT }, (_, i) => `generating vertex ${i}\n`).join('');
 }
 
-// Serves the built page's files on 127.0.0.1 until close(); resolves to the address.
+// Serves the built page's files on 127.0.0.1 until close(), as a static host
+// does: where the browser accepts it, a file's compressed copy beside it
+// (NAME.br, else NAME.gz). Resolves to the address.
 export async function servePage(dir = pageDir()) {
   const server = createServer(async (request, response) => {
     const name = new URL(request.url, 'http://localhost').pathname.slice(1) || 'index.html';
@@ -46,12 +60,20 @@ export async function servePage(dir = pageDir()) {
       response.writeHead(404).end();
       return;
     }
-    try {
-      const body = await readFile(join(dir, name));
-      response.writeHead(200, { 'Content-Type': TYPES[extname(name)] }).end(body);
-    } catch {
-      response.writeHead(404).end();
+    const accepted = request.headers['accept-encoding'] ?? '';
+    for (const [encoding, suffix] of [['br', '.br'], ['gzip', '.gz'], [null, '']]) {
+      if (encoding && !accepted.includes(encoding)) continue;
+      try {
+        const body = await readFile(join(dir, name + suffix));
+        const headers = { 'Content-Type': TYPES[extname(name)], Vary: 'Accept-Encoding' };
+        if (encoding) headers['Content-Encoding'] = encoding;
+        response.writeHead(200, headers).end(body);
+        return;
+      } catch {
+        // Not there: the next encoding, or none.
+      }
     }
+    response.writeHead(404).end();
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
@@ -61,10 +83,10 @@ export async function servePage(dir = pageDir()) {
 }
 
 // A browser and the page's server, closed together by the returned close().
-export async function start() {
+export async function start({ flags = CHROMIUM_FLAGS } = {}) {
   const site = await servePage();
   // launch() gives every browser a fresh temporary profile of its own.
-  const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_FLAGS });
+  const browser = await chromium.launch({ executablePath: CHROMIUM, args: flags });
   return {
     browser,
     site,
@@ -76,14 +98,16 @@ export async function start() {
 }
 
 // Opens the page in a new context; with fixedTime, Date.now() stays there for
-// the whole run, so the seed and the angle are fixed. Resolves once the
-// program is running. page.errors collects uncaught errors.
-export async function openPage(session, { fixedTime, viewport = { width: 1400, height: 1400 } } = {}) {
+// the whole run, so the seed and the angle are fixed; init runs in the page
+// before any of its scripts. Resolves once the program is running.
+// page.errors collects uncaught errors.
+export async function openPage(session, { fixedTime, init, viewport = { width: 1400, height: 1400 } } = {}) {
   const context = await session.browser.newContext({ viewport, deviceScaleFactor: 1 });
   const page = await context.newPage();
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error.message));
   if (fixedTime !== undefined) await page.clock.setFixedTime(fixedTime);
+  if (init) await page.addInitScript(init);
   await page.goto(session.site.url);
   await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
   return page;

@@ -83,3 +83,47 @@ test('the figure turns at 25 degrees per second: a full turn in 14.4 s', async (
   assert.ok(differingPixels(half, quarter) > 10000, '90 degrees more');
   assert.ok(differingPixels(full, start) < 100, '360 degrees is where it started');
 });
+
+// In the page, before the program: draws (WebGL draw calls) counted per
+// animation frame. This frame callback is asked for before the program's, so
+// in every frame it runs first, and what is counted up to its next run is
+// what the program drew in that frame.
+function countDrawsPerFrame() {
+  window.drawsPerFrame = [];
+  let draws = 0;
+  for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
+    for (const name of ['drawArrays', 'drawElements']) {
+      const draw = context.prototype[name];
+      context.prototype[name] = function (...args) {
+        draws++;
+        return draw.apply(this, args);
+      };
+    }
+  }
+  requestAnimationFrame(function frame() {
+    if (draws > 0 || window.drawsPerFrame.length > 0) window.drawsPerFrame.push(draws);
+    draws = 0;
+    requestAnimationFrame(frame);
+  });
+}
+
+test('one draw in every animation frame; a second only where the frame resized the canvas', async () => {
+  const page = await openPage(session, { init: countDrawsPerFrame });
+  const frames = async (count) => {
+    await page.waitForFunction((n) => drawsPerFrame.length >= n, count, { timeout: 60000 });
+    return page.evaluate(() => drawsPerFrame.splice(0));
+  };
+  // Frames come at the rate the browser shows them: a few a second in a busy
+  // software renderer.
+  const steady = await frames(10);
+  assert.deepEqual(steady.filter((draws) => draws !== 1), [], `draws per frame: ${steady}`);
+  // Resizing clears the canvas, and the reshape draws the picture again at the
+  // new size at once, so that no frame shows it blank or stretched.
+  await resizeFrame(page, 500, 400);
+  const resized = await frames(1);
+  assert.deepEqual(resized.filter((draws) => draws > 2), [], `while resizing: ${resized}`);
+  await page.evaluate(() => drawsPerFrame.splice(0));
+  const after = await frames(5);
+  assert.deepEqual(after.filter((draws) => draws !== 1), [], `after the resize: ${after}`);
+  assert.deepEqual(page.errors, []);
+});

@@ -1,0 +1,107 @@
+// The web page's cost beside the floor page's (floor.html: raw WebGL drawing
+// the same figure once per animation frame), each alone in its own headless
+// Chromium compositing in its GPU process, as the Lighthouse test runs it
+// (tests/web/harness.mjs), for SECONDS each.
+// Prints a Markdown table: frames shown and frames drawn per second, draws per
+// shown frame, and the page's main-thread time per shown frame, from Chromium's
+// own trace.
+//
+// usage: node bench/web/web_bench.mjs PAGE_DIRECTORY [SECONDS]
+
+import { dirname } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+import {
+  GPU_COMPOSITING_FLAGS, openPage, servePage, start,
+} from '../../tests/web/harness.mjs';
+
+const [pageDirectory, seconds = '10'] = process.argv.slice(2);
+if (!pageDirectory || !(Number(seconds) > 0)) {
+  console.error('usage: node bench/web/web_bench.mjs PAGE_DIRECTORY [SECONDS]');
+  process.exit(2);
+}
+process.env.SORVANE_PAGE_DIR = pageDirectory;
+// The first frames after the start (context, shaders) are left out.
+const WARM_UP_MS = 2000;
+
+// In the page, before its scripts: frames shown (a frame callback of its own)
+// and WebGL draw calls, counted from the start.
+function countFrames() {
+  window.benchCounts = { frames: 0, draws: 0 };
+  for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
+    for (const name of ['drawArrays', 'drawElements']) {
+      const draw = context.prototype[name];
+      context.prototype[name] = function (...args) {
+        window.benchCounts.draws++;
+        return draw.apply(this, args);
+      };
+    }
+  }
+  requestAnimationFrame(function frame() {
+    window.benchCounts.frames++;
+    requestAnimationFrame(frame);
+  });
+}
+
+// Time that the renderer's main thread spent in tasks, in milliseconds, from
+// a trace of toplevel events.
+function mainThreadMs(trace) {
+  const { traceEvents } = JSON.parse(trace.toString());
+  const main = new Set(traceEvents
+    .filter((event) => event.name === 'thread_name' && event.args.name === 'CrRendererMain')
+    .map((event) => `${event.pid}:${event.tid}`));
+  return traceEvents
+    .filter((event) => event.ph === 'X' && event.name === 'ThreadControllerImpl::RunTask' &&
+      main.has(`${event.pid}:${event.tid}`))
+    .reduce((sum, event) => sum + event.dur / 1000, 0);
+}
+
+async function measure(session, page) {
+  await page.waitForFunction(() => benchCounts.draws > 0, null, { timeout: 60000 });
+  await page.waitForTimeout(WARM_UP_MS);
+  const before = await page.evaluate(() => ({ ...benchCounts, at: performance.now() }));
+  await session.browser.startTracing(page, { categories: ['toplevel'] });
+  await page.waitForTimeout(Number(seconds) * 1000);
+  const trace = await session.browser.stopTracing();
+  const after = await page.evaluate(() => ({ ...benchCounts, at: performance.now() }));
+  const elapsed = (after.at - before.at) / 1000;
+  const frames = after.frames - before.frames;
+  const draws = after.draws - before.draws;
+  return {
+    shown: frames / elapsed,
+    drawn: draws / elapsed,
+    perFrame: draws / frames,
+    mainMs: mainThreadMs(trace) / frames,
+  };
+}
+
+const session = await start({ flags: GPU_COMPOSITING_FLAGS });
+const floorSite = await servePage(dirname(fileURLToPath(import.meta.url)));
+try {
+  const results = {};
+  {
+    const page = await openPage(session, { init: countFrames, viewport: { width: 1280, height: 800 } });
+    results['sorvane page'] = await measure(session, page);
+    await page.context().close();
+  }
+  {
+    const context = await session.browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const page = await context.newPage();
+    await page.addInitScript(countFrames);
+    await page.goto(`${floorSite.url}floor.html`);
+    results['floor page'] = await measure(session, page);
+    await context.close();
+  }
+  const names = Object.keys(results);
+  const row = (label, format) => `| ${label} | ${names.map((name) => format(results[name])).join(' | ')} |`;
+  console.log(`Headless Chromium, ${seconds} s each after ${WARM_UP_MS / 1000} s, 600 x 600 canvas at 1280 x 800\n`);
+  console.log(`| figure | ${names.join(' | ')} |`);
+  console.log(`|---|${names.map(() => '---:').join('|')}|`);
+  console.log(row('frames shown per second', (r) => r.shown.toFixed(1)));
+  console.log(row('frames drawn per second', (r) => r.drawn.toFixed(1)));
+  console.log(row('draws per shown frame', (r) => r.perFrame.toFixed(2)));
+  console.log(row('main-thread time per shown frame (ms)', (r) => r.mainMs.toFixed(2)));
+} finally {
+  await floorSite.close();
+  await session.close();
+}
