@@ -36,8 +36,8 @@ INSTALLED_FILES = [
 ]
 
 
-def run(*args, env=None):
-    return subprocess.run(args, capture_output=True, text=True, timeout=600, check=False,
+def run(*args, env=None, timeout=600):
+    return subprocess.run(args, capture_output=True, text=True, timeout=timeout, check=False,
                           env=env)
 
 
@@ -56,7 +56,7 @@ def setUpModule():
     global scratch, machine, debs, root
     scratch = tempfile.TemporaryDirectory()
     made = run(os.path.join(SOURCE, "scripts", "debian-build"), scratch.name, *ARCHITECTURES,
-               env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH))
+               env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH), timeout=2100)
     if made.returncode != 0:
         raise AssertionError(f"scripts/debian-build failed: {made.stdout}{made.stderr}")
     machine = run("dpkg", "--print-architecture").stdout.strip()
@@ -113,9 +113,13 @@ class Package(unittest.TestCase):
         # --display-level includes the informational and pedantic tags too, so
         # that an override or a new tag shows up here rather than going unseen.
         # Its scratch files go to the test's folder: it leaves some behind.
+        # The one tag left out: the package names the policy version that
+        # Debian 12's lintian knows, since it is built for Debian 12; Debian
+        # 13's (./scripts/test-debian13) says that a newer one exists.
         files = [os.path.join(scratch.name, f"sorvane_{VERSION}.dsc"), *debs.values()]
         result = run("lintian", "--fail-on", "error,warning,info,pedantic",
-                     "--display-level", ">=pedantic", "--show-overrides", *files,
+                     "--display-level", ">=pedantic", "--show-overrides",
+                     "--suppress-tags", "out-of-date-standards-version", *files,
                      env=dict(os.environ, TMPDIR=scratch.name))
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertEqual(result.stdout, "")
