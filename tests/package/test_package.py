@@ -53,14 +53,15 @@ def changelog_releases(text):
 
 
 def setUpModule():
-    global scratch, machine, debs, root
+    global scratch, packages, machine, debs, root
     scratch = tempfile.TemporaryDirectory()
-    made = run(os.path.join(SOURCE, "scripts", "debian-build"), scratch.name, *ARCHITECTURES,
+    packages = os.path.join(scratch.name, "packages")
+    made = run(os.path.join(SOURCE, "scripts", "debian-build"), packages, *ARCHITECTURES,
                env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH), timeout=2100)
     if made.returncode != 0:
         raise AssertionError(f"scripts/debian-build failed: {made.stdout}{made.stderr}")
     machine = run("dpkg", "--print-architecture").stdout.strip()
-    debs = {arch: os.path.join(scratch.name, f"sorvane_{VERSION}_{arch}.deb")
+    debs = {arch: os.path.join(packages, f"sorvane_{VERSION}_{arch}.deb")
             for arch in ARCHITECTURES}
     root = os.path.join(scratch.name, "root")
     unpacked = run("dpkg-deb", "--extract", debs[machine], root)
@@ -74,8 +75,8 @@ def tearDownModule():
 
 class Package(unittest.TestCase):
     def test_names(self):
-        self.assertEqual(sorted(os.listdir(scratch.name)), sorted(
-            ["root", f"sorvane_{VERSION}.dsc", f"sorvane_{VERSION}.tar.xz",
+        self.assertEqual(sorted(os.listdir(packages)), sorted(
+            [f"sorvane_{VERSION}.dsc", f"sorvane_{VERSION}.tar.xz",
              *(os.path.basename(deb) for deb in debs.values())]))
 
     def test_fields_and_contents(self):
@@ -116,7 +117,7 @@ class Package(unittest.TestCase):
         # The one tag left out: the package names the policy version that
         # Debian 12's lintian knows, since it is built for Debian 12; Debian
         # 13's (./scripts/test-debian13) says that a newer one exists.
-        files = [os.path.join(scratch.name, f"sorvane_{VERSION}.dsc"), *debs.values()]
+        files = [os.path.join(packages, f"sorvane_{VERSION}.dsc"), *debs.values()]
         result = run("lintian", "--fail-on", "error,warning,info,pedantic",
                      "--display-level", ">=pedantic", "--show-overrides",
                      "--suppress-tags", "out-of-date-standards-version", *files,
