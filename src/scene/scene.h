@@ -36,8 +36,9 @@ class Scene {
     // saved. Every reshape until then puts it off, so that the check comes
     // once the window manager has finished putting the window back.
     std::optional<std::chrono::steady_clock::time_point> restoreCheckAt;
-    // Filled by init before anything reads it.
-    std::array<Vertex, VERTEX_COUNT> vertices;
+    // Filled by init before anything reads it; zeroed until then, so that no
+    // member is ever left unset.
+    std::array<Vertex, VERTEX_COUNT> vertices{};
 };
 
 // Set once by createScene and never changed: the toolkit's callbacks carry no
