@@ -34,10 +34,10 @@ STARTUP_TIMEOUT = 60
 # first when they find something, in a build that has them.
 SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak)Sanitizer|runtime error:")
 # The program checks a window put back from full screen, before drawing a
-# frame, once the window manager has left it alone for 0.3 s; by a frame begun
+# frame, once the window manager has left it alone for 1 s; by a frame begun
 # this long after the window was seen back, it has checked, and asked again
 # where it had to.
-RESTORE_CHECK_S = 0.6
+RESTORE_CHECK_S = 1.3
 LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketimeMT.so.1")), "")
 
 
