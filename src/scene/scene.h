@@ -36,9 +36,8 @@ class Scene {
     // saved. Every reshape until then puts it off, so that the check comes
     // once the window manager has finished putting the window back.
     std::optional<std::chrono::steady_clock::time_point> restoreCheckAt;
-    // Filled by init before anything reads it, and not zeroed before that for
-    // nothing: zeroing takes a memset call, which is not one that the release
-    // build's fortification can check (build.hardening).
+    // Filled by init before anything reads it, so not zeroed before that
+    // (cppcheck 2.22 would have every member set by a constructor).
     // cppcheck-suppress uninitMemberVarNoCtor
     std::array<Vertex, VERTEX_COUNT> vertices;
 };
