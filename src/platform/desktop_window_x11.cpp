@@ -66,9 +66,12 @@ void describeWindow(const char* title)
 
     // A process id means something only beside the machine it runs on, which
     // the toolkit names only when a window manager was there at start-up.
-    utsname host{};
-    uname(&host);
-    setText(display, window, "WM_CLIENT_MACHINE", XA_STRING, host.nodename);
+    // Read only where uname filled it: zeroed first, it would take a memset
+    // call that the release build's fortification cannot check.
+    utsname host;
+    if (uname(&host) == 0) {
+        setText(display, window, "WM_CLIENT_MACHINE", XA_STRING, host.nodename);
+    }
     const auto pid = static_cast<unsigned long>(getpid());
     setCardinals(display, window, "_NET_WM_PID", {&pid, 1});
 

@@ -19,7 +19,7 @@ void seedRandom(std::uint32_t seed)
 int randomDraw()
 {
     // Unsigned arithmetic wraps modulo 2^32, which is the generator's modulus.
-    state = state * RANDOM_MULTIPLIER + RANDOM_INCREMENT;
+    state = (state * RANDOM_MULTIPLIER) + RANDOM_INCREMENT;
     return static_cast<int>((state >> DRAW_SHIFT) & DRAW_MASK);
 }
 
