@@ -9,9 +9,12 @@ file(STRINGS ${PROJECT_SOURCE_DIR}/data/sorvane.6 manual_title REGEX "^\\.TH ")
 if(NOT manual_title MATCHES "\"${PROJECT_NAME} ${PROJECT_VERSION}\"")
     message(FATAL_ERROR "data/sorvane.6 does not name version ${PROJECT_VERSION}: ${manual_title}")
 endif()
-file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG changelog_top LIMIT_COUNT 1)
+# debian/changelog is a link to the CHANGELOG, so that the Debian package's
+# version is the project's; read through it, it checks both.
+file(STRINGS ${PROJECT_SOURCE_DIR}/debian/changelog changelog_top LIMIT_COUNT 1)
 if(NOT changelog_top MATCHES "^${PROJECT_NAME} \\(${PROJECT_VERSION}\\) ")
-    message(FATAL_ERROR "CHANGELOG does not start with version ${PROJECT_VERSION}: ${changelog_top}")
+    message(FATAL_ERROR "debian/changelog (the CHANGELOG) does not start with version "
+        "${PROJECT_VERSION}: ${changelog_top}")
 endif()
 
 # On Windows a zip to unpack anywhere: the program beside its documents. The
@@ -24,22 +27,16 @@ if(WIN32)
     return()
 endif()
 
-# Debian wants the manual page and the changelog compressed; -n leaves the name
-# and time out of the header, so the same sources give the same bytes.
+# Manual pages are installed compressed; -n leaves the name and time out of the
+# header, so the same sources give the same bytes.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
-set(compressed_dir ${PROJECT_BINARY_DIR}/compressed)
-foreach(source IN ITEMS data/sorvane.6 CHANGELOG)
-    cmake_path(GET source FILENAME name)
-    string(TOLOWER ${name} name)
-    set(output ${compressed_dir}/${name}.gz)
-    add_custom_command(OUTPUT ${output}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed_dir}
-        COMMAND ${GZIP_EXECUTABLE} -9nc ${PROJECT_SOURCE_DIR}/${source} > ${output}
-        DEPENDS ${PROJECT_SOURCE_DIR}/${source}
-        VERBATIM)
-    list(APPEND compressed_files ${output})
-endforeach()
-add_custom_target(sorvane_compressed_docs ALL DEPENDS ${compressed_files})
+set(manual_page ${PROJECT_BINARY_DIR}/compressed/sorvane.6.gz)
+add_custom_command(OUTPUT ${manual_page}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/compressed
+    COMMAND ${GZIP_EXECUTABLE} -9nc ${PROJECT_SOURCE_DIR}/data/sorvane.6 > ${manual_page}
+    DEPENDS ${PROJECT_SOURCE_DIR}/data/sorvane.6
+    VERBATIM)
+add_custom_target(sorvane_manual_page ALL DEPENDS ${manual_page})
 
 # The AppStream metainfo that software centres list the program by, its
 # releases made from the CHANGELOG; a change there configures again.
@@ -73,22 +70,10 @@ message(STATUS "Metainfo written for AppStream ${appstream_version}")
 set(SORVANE_METAINFO ${PROJECT_BINARY_DIR}/org.example.sorvane.metainfo.xml)
 file(CONFIGURE OUTPUT ${SORVANE_METAINFO} CONTENT "${metainfo}" @ONLY)
 
-# The licence in Debian's machine-readable copyright format, made from LICENSE
-# so that the two never differ: each line indented by one space, blank lines
-# written as " .".
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE license_text)
-string(REGEX REPLACE "\n+$" "" license_text "${license_text}")
-string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" _ "${license_text}")
-set(license_holder "${CMAKE_MATCH_1}")
-string(REGEX REPLACE "^MIT License\n\n" "" license_body "${license_text}")
-string(REPLACE "\n\n" "\n.\n" license_body "${license_body}")
-string(REPLACE "\n" "\n " license_body "${license_body}")
-configure_file(${PROJECT_SOURCE_DIR}/cmake/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
-
 install(TARGETS sorvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# A stripped install (cmake --install --strip, and the package) also drops the
-# compiler's version notes, which plain strip leaves in. Only with binutils'
-# objcopy; other systems keep them.
+# A stripped install (cmake --install --strip) also drops the compiler's
+# version notes, which plain strip leaves in (dh_strip drops them from the
+# Debian package). Only with binutils' objcopy; other systems keep them.
 if(CMAKE_OBJCOPY)
     install(CODE "
         if(CMAKE_INSTALL_DO_STRIP)
@@ -98,12 +83,13 @@ if(CMAKE_OBJCOPY)
                 COMMAND_ERROR_IS_FATAL ANY)
         endif()")
 endif()
-install(FILES ${compressed_dir}/sorvane.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES data/sorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${SORVANE_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size IN ITEMS 16 32 48 64 128 256)
     install(FILES data/icons/hicolor/${size}x${size}/apps/sorvane.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES README.md ${compressed_dir}/changelog.gz ${PROJECT_BINARY_DIR}/copyright
-    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The changelog and the copyright come with the Debian package (debian/), which
+# Debian's tools install.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -1,11 +1,12 @@
-"""The Debian package, made here with CPack from this build tree, so that it is
-the one the sources of this run give: its name, fields, contents and modes,
-lintian finding nothing, its AppStream metainfo valid and listing the
-changelog's releases, its dependencies resolving on this machine, and the
-program it holds running. Nothing is installed: apt-get only simulates, and the
-program runs from the package unpacked into a scratch folder."""
+"""The Debian packages, made here from these sources as the release makes them:
+the source package and the binary package of each architecture built from it
+(scripts/debian-build). Their names, fields, contents and modes, lintian
+finding nothing in any of them, the AppStream metainfo valid and listing the
+changelog's releases, the dependencies resolving on this machine, and the
+program of this machine's package running. Nothing is installed: apt-get only
+simulates, and the program runs from the package unpacked into a scratch
+folder."""
 
-import glob
 import gzip
 import os
 import re
@@ -15,6 +16,12 @@ import unittest
 import xml.etree.ElementTree as ElementTree
 
 from harness import Sorvane, XServer, expected_progress
+
+SOURCE = os.environ["SORVANE_SOURCE_DIR"]
+VERSION = os.environ["SORVANE_VERSION"]
+ARCHITECTURES = ("amd64", "arm64", "armhf", "riscv64")
+# Any fixed time will do; a release takes its commit's.
+EPOCH = "1700000000"
 
 INSTALLED_FILES = [
     "./usr/bin/sorvane",
@@ -46,18 +53,17 @@ def changelog_releases(text):
 
 
 def setUpModule():
-    global scratch, deb, root
+    global scratch, machine, debs, root
     scratch = tempfile.TemporaryDirectory()
-    made = run(os.environ["SORVANE_CPACK"], "-G", "DEB", "--config",
-               os.environ["SORVANE_CPACK_CONFIG"], "-B", scratch.name)
+    made = run(os.path.join(SOURCE, "scripts", "debian-build"), scratch.name, *ARCHITECTURES,
+               env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH))
     if made.returncode != 0:
-        raise AssertionError(f"cpack failed: {made.stdout}{made.stderr}")
-    found = glob.glob(os.path.join(scratch.name, "*.deb"))
-    if len(found) != 1:
-        raise AssertionError(f"cpack made {found}, not one package")
-    deb = found[0]
+        raise AssertionError(f"scripts/debian-build failed: {made.stdout}{made.stderr}")
+    machine = run("dpkg", "--print-architecture").stdout.strip()
+    debs = {arch: os.path.join(scratch.name, f"sorvane_{VERSION}_{arch}.deb")
+            for arch in ARCHITECTURES}
     root = os.path.join(scratch.name, "root")
-    unpacked = run("dpkg-deb", "--extract", deb, root)
+    unpacked = run("dpkg-deb", "--extract", debs[machine], root)
     if unpacked.returncode != 0:
         raise AssertionError(f"dpkg-deb --extract failed: {unpacked.stderr}")
 
@@ -67,35 +73,50 @@ def tearDownModule():
 
 
 class Package(unittest.TestCase):
-    def test_name_fields_and_contents(self):
-        arch = run("dpkg", "--print-architecture").stdout.strip()
-        self.assertEqual(os.path.basename(deb),
-                         f"sorvane_{os.environ['SORVANE_VERSION']}_{arch}.deb")
+    def test_names(self):
+        self.assertEqual(sorted(os.listdir(scratch.name)), sorted(
+            ["root", f"sorvane_{VERSION}.dsc", f"sorvane_{VERSION}.tar.xz",
+             *(os.path.basename(deb) for deb in debs.values())]))
 
-        fields = run("dpkg-deb", "--field", deb, "Depends", "Section", "Priority",
-                     "Maintainer").stdout
-        self.assertIn("Section: graphics", fields)
-        self.assertIn("Priority: optional", fields)
-        self.assertIn("Maintainer: The sorvane developers", fields)
-        # Worked out from the libraries the executable links.
-        for library in ("libc6", "libglut3.12", "libstdc++6"):
-            self.assertRegex(fields, rf"Depends: .*\b{re.escape(library)}\b")
+    def test_fields_and_contents(self):
+        for arch, deb in debs.items():
+            with self.subTest(arch):
+                fields = run("dpkg-deb", "--field", deb, "Architecture", "Depends", "Section",
+                             "Priority", "Maintainer").stdout
+                self.assertIn(f"Architecture: {arch}\n", fields)
+                self.assertIn("Section: graphics", fields)
+                self.assertIn("Priority: optional", fields)
+                self.assertIn("Maintainer: The sorvane developers", fields)
+                # Worked out from the libraries the executable links.
+                for library in ("libc6", "libglut3.12", "libstdc++6"):
+                    self.assertRegex(fields, rf"Depends: .*\b{re.escape(library)}\b")
 
-        listing = run("dpkg-deb", "--contents", deb).stdout.splitlines()
-        entries = {line.split()[-1]: line.split()[0] for line in listing}
-        for path in INSTALLED_FILES:
-            self.assertIn(path, entries)
-        self.assertEqual(entries["./usr/bin/sorvane"], "-rwxr-xr-x")
-        self.assertEqual({mode for path, mode in entries.items()
-                          if path != "./usr/bin/sorvane" and not path.endswith("/")},
-                         {"-rw-r--r--"})
+                listing = run("dpkg-deb", "--contents", deb).stdout.splitlines()
+                entries = {line.split()[-1]: line.split()[0] for line in listing}
+                for path in INSTALLED_FILES:
+                    self.assertIn(path, entries)
+                self.assertEqual(entries["./usr/bin/sorvane"], "-rwxr-xr-x")
+                self.assertEqual({mode for path, mode in entries.items()
+                                  if path != "./usr/bin/sorvane" and not path.endswith("/")},
+                                 {"-rw-r--r--"})
+
+    def test_copyright_holds_the_licence(self):
+        with open(os.path.join(root, "usr", "share", "doc", "sorvane", "copyright")) as copyright:
+            text = copyright.read()
+        with open(os.path.join(SOURCE, "LICENSE")) as licence:
+            terms = licence.read().split("\n\n", 2)[2].rstrip("\n")
+        self.assertIn("Copyright: 2026 The sorvane developers\n", text)
+        self.assertIn("\n".join(f" {line}" if line else " ." for line in terms.split("\n")),
+                      text)
 
     def test_lintian_finds_nothing(self):
         # --display-level includes the informational and pedantic tags too, so
         # that an override or a new tag shows up here rather than going unseen.
         # Its scratch files go to the test's folder: it leaves some behind.
-        result = run("lintian", "--fail-on", "error,warning", "--display-level", ">=pedantic",
-                     "--show-overrides", deb, env=dict(os.environ, TMPDIR=scratch.name))
+        files = [os.path.join(scratch.name, f"sorvane_{VERSION}.dsc"), *debs.values()]
+        result = run("lintian", "--fail-on", "error,warning,info,pedantic",
+                     "--display-level", ">=pedantic", "--show-overrides", *files,
+                     env=dict(os.environ, TMPDIR=scratch.name))
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertEqual(result.stdout, "")
 
@@ -115,12 +136,13 @@ class Package(unittest.TestCase):
                     for release in component.iter("release")]
         with gzip.open(os.path.join(share, "doc", "sorvane", "changelog.gz"), "rt") as changelog:
             self.assertEqual(releases, changelog_releases(changelog.read()))
-        self.assertEqual(releases[0][0], os.environ["SORVANE_VERSION"])
+        self.assertEqual(releases[0][0], VERSION)
 
     def test_dependencies_resolve(self):
         # A simulation: apt-get works out what installing would take, and
         # changes nothing.
-        result = run("apt-get", "install", "--simulate", "--no-install-recommends", deb)
+        result = run("apt-get", "install", "--simulate", "--no-install-recommends",
+                     debs[machine])
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertRegex(result.stdout, r"(?m)^Inst sorvane ")
 

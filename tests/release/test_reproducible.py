@@ -1,7 +1,10 @@
-"""The Debian package and the Windows zip as ./scripts/release makes them, from
-two copies of these sources at different paths, the second copied and built
-later, with another umask and time zone: every byte the same. Where a file
-differs, the failure names the members in it that differ and how."""
+"""The Debian source package, the Debian package of every architecture and the
+Windows zip as ./scripts/release makes them, from two copies of these sources
+at different paths, the second copied and built later, with another umask and
+time zone: every byte the same. Where a file differs, the failure names the
+members in it that differ and how. The two builds share the Debian roots that
+scripts/debian-build keeps in this tree's build/debian-build, as they share
+the compilers of this machine."""
 
 import filecmp
 import glob
@@ -38,15 +41,33 @@ def copy_sources(destination):
 
 def build(tree, output, umask, zone):
     result = subprocess.run(
-        [os.path.join(tree, "scripts", "release"), "--build-only", output, "deb", "win64"],
-        env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=zone), umask=umask,
-        capture_output=True, text=True, timeout=540, check=False)
+        [os.path.join(tree, "scripts", "release"), "--build-only", output, "debs", "win64"],
+        env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=zone,
+                 SORVANE_DEBIAN_ROOTS=os.path.join(SOURCE, "build", "debian-build")),
+        umask=umask, capture_output=True, text=True, timeout=1500, check=False)
     if result.returncode != 0:
         raise AssertionError(f"the build in {tree} failed:\n{result.stdout}{result.stderr}")
 
 
+def tar_members(archive, prefix=""):
+    found = {}
+    for member in archive.getmembers():
+        contents = archive.extractfile(member).read() if member.isfile() else b""
+        found[prefix + member.name] = (oct(member.mode), member.uid, member.gid, member.uname,
+                                       member.gname, member.mtime,
+                                       hashlib.sha256(contents).hexdigest())
+    return found
+
+
 def members(path):
-    """Each member's name, metadata and the hash of its contents."""
+    """Each member's name, metadata and the hash of its contents; each line of a
+    .dsc."""
+    if path.endswith(".dsc"):
+        with open(path) as dsc:
+            return dict(enumerate(dsc.read().splitlines()))
+    if path.endswith(".tar.xz"):
+        with tarfile.open(path) as archive:
+            return tar_members(archive)
     found = {}
     if path.endswith(".zip"):
         with zipfile.ZipFile(path) as archive:
@@ -57,11 +78,7 @@ def members(path):
     for part in ("--ctrl-tarfile", "--fsys-tarfile"):
         data = subprocess.run(["dpkg-deb", part, path], capture_output=True, check=True).stdout
         with tarfile.open(fileobj=io.BytesIO(data)) as archive:
-            for member in archive.getmembers():
-                contents = archive.extractfile(member).read() if member.isfile() else b""
-                found[f"{part[2:6]}:{member.name}"] = (
-                    oct(member.mode), member.uid, member.gid, member.uname, member.gname,
-                    member.mtime, hashlib.sha256(contents).hexdigest())
+            found.update(tar_members(archive, f"{part[2:6]}:"))
     return found
 
 
@@ -94,9 +111,10 @@ class Reproducible(unittest.TestCase):
                 shutil.copy(tarball, os.path.join(trees[1], download))
             build(trees[1], outputs[1], 0o027, "XST-13:45")
 
-            arch = subprocess.run(["dpkg", "--print-architecture"], capture_output=True,
-                                  text=True, check=True).stdout.strip()
-            names = [f"sorvane-{VERSION}-win64.zip", f"sorvane_{VERSION}_{arch}.deb"]
+            names = sorted([f"sorvane-{VERSION}-win64.zip", f"sorvane_{VERSION}.dsc",
+                            f"sorvane_{VERSION}.tar.xz",
+                            *(f"sorvane_{VERSION}_{arch}.deb"
+                              for arch in ("amd64", "arm64", "armhf", "riscv64"))])
             for output in outputs:
                 self.assertEqual(sorted(os.listdir(output)), names)
             for name in names:

@@ -1,0 +1,66 @@
+"""The package's own test (debian/tests) under Debian's autopkgtest runner, as
+Debian's CI would run it: the binary package that scripts/debian-build makes
+for this machine, with its source package, tested by autopkgtest's null
+server in a fresh layer over a minimal Debian 12 root that has autopkgtest
+installed. The runner installs the test's dependencies and the package there,
+never on this machine."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+SOURCE = os.environ["SORVANE_SOURCE_DIR"]
+VERSION = os.environ["SORVANE_VERSION"]
+# Made the first time from the build's own Debian 12 root and kept.
+ROOTS = os.path.join(SOURCE, "build", "debian-build")
+ROOT = os.path.join(ROOTS, "bookworm-autopkgtest")
+DEBIAN_ROOT = os.path.join(SOURCE, "scripts", "debian-root")
+EPOCH = "1700000000"
+
+
+def run(*args, timeout=1200):
+    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout, check=False,
+                            env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH))
+    return result.returncode, result.stdout + result.stderr
+
+
+def in_root(*command, layer=None):
+    return run(DEBIAN_ROOT, *(("--layer", layer) if layer else ()), "bookworm", ROOT, *command)
+
+
+class Autopkgtest(unittest.TestCase):
+    def test_the_package_passes_its_autopkgtest(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            status, output = run(os.path.join(SOURCE, "scripts", "debian-build"), scratch,
+                                 subprocess.check_output(["dpkg", "--print-architecture"],
+                                                         text=True).strip())
+            self.assertEqual(status, 0, output)
+            if not os.path.exists(os.path.join(ROOT, ".autopkgtest")):
+                # A copy of the Debian 12 root that the build has just used,
+                # rather than a second one made from the archive.
+                shutil.rmtree(ROOT, ignore_errors=True)
+                status, output = run("cp", "--archive", os.path.join(ROOTS, "bookworm"), ROOT)
+                self.assertEqual(status, 0, output)
+                status, output = in_root("sh", "-c", "apt-get update -qq && DEBIAN_FRONTEND="
+                                         "noninteractive apt-get install -y -qq "
+                                         "--no-install-recommends autopkgtest && apt-get clean "
+                                         "&& touch /.autopkgtest")
+                self.assertEqual(status, 0, output)
+
+            layer = os.path.join(scratch, "layer")
+            packages = os.path.join(layer, "changes", "srv")
+            os.makedirs(packages)
+            for name in os.listdir(scratch):
+                if name.startswith("sorvane_"):
+                    shutil.copy(os.path.join(scratch, name), packages)
+            status, output = in_root(
+                "sh", "-c", "cd /srv && exec autopkgtest sorvane_*.deb sorvane_*.dsc -- null",
+                layer=layer)
+        self.assertEqual(status, 0, output)
+        self.assertRegex(output, r"(?m)^window +PASS")
+
+
+if __name__ == "__main__":
+    unittest.main()
