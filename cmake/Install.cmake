@@ -9,12 +9,12 @@ file(STRINGS ${PROJECT_SOURCE_DIR}/data/sorvane.6 manual_title REGEX "^\\.TH ")
 if(NOT manual_title MATCHES "\"${PROJECT_NAME} ${PROJECT_VERSION}\"")
     message(FATAL_ERROR "data/sorvane.6 does not name version ${PROJECT_VERSION}: ${manual_title}")
 endif()
-# debian/changelog is a link to the CHANGELOG, so that the Debian package's
-# version is the project's; read through it, it checks both.
+# The changelog is the Debian package's (CHANGELOG links to it), so this also
+# keeps the package's version the project's.
 file(STRINGS ${PROJECT_SOURCE_DIR}/debian/changelog changelog_top LIMIT_COUNT 1)
 if(NOT changelog_top MATCHES "^${PROJECT_NAME} \\(${PROJECT_VERSION}\\) ")
-    message(FATAL_ERROR "debian/changelog (the CHANGELOG) does not start with version "
-        "${PROJECT_VERSION}: ${changelog_top}")
+    message(FATAL_ERROR "debian/changelog does not start with version ${PROJECT_VERSION}: "
+        "${changelog_top}")
 endif()
 
 # On Windows a zip to unpack anywhere: the program beside its documents. The
@@ -23,7 +23,7 @@ if(WIN32)
     install(TARGETS sorvane RUNTIME DESTINATION .)
     install(FILES README.md DESTINATION .)
     install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
-    install(FILES CHANGELOG DESTINATION . RENAME CHANGELOG.txt)
+    install(FILES debian/changelog DESTINATION . RENAME CHANGELOG.txt)
     return()
 endif()
 
@@ -39,12 +39,12 @@ add_custom_command(OUTPUT ${manual_page}
 add_custom_target(sorvane_manual_page ALL DEPENDS ${manual_page})
 
 # The AppStream metainfo that software centres list the program by, its
-# releases made from the CHANGELOG; a change there configures again.
+# releases made from the changelog; a change there configures again.
 include(${PROJECT_SOURCE_DIR}/cmake/ChangelogReleases.cmake)
 set(metainfo_source ${PROJECT_SOURCE_DIR}/data/org.example.sorvane.metainfo.xml.in)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/CHANGELOG ${metainfo_source})
-changelog_releases(${PROJECT_SOURCE_DIR}/CHANGELOG releases)
+    ${PROJECT_SOURCE_DIR}/debian/changelog ${metainfo_source})
+changelog_releases(${PROJECT_SOURCE_DIR}/debian/changelog releases)
 file(READ ${metainfo_source} metainfo)
 # AppStream 1.0 names the developer in <developer>, with an id and a <name>,
 # as the source does, and reports 0.x's <developer_name> as deprecated;

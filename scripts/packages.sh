@@ -12,10 +12,9 @@ TEST_PACKAGES=(libgtest-dev python3 apitrace faketime libfaketime valgrind wmctr
 # without them), and the session bus that xfwm4, mutter and KWin run on.
 DESKTOP_TEST_PACKAGES=(xfwm4 mutter kwin-x11 kwin-wayland kwin-style-breeze weston xwayland
     dbus-daemon)
-# CPack's DEB generator finds the executables with file and works out their
-# dependencies with dpkg-dev's dpkg-shlibdeps; appstreamcli says which AppStream
-# the metainfo is written for.
-PACKAGE_PACKAGES=(dpkg-dev file gzip binutils appstream)
+# The Debian packages are built in minimal Debian roots (scripts/debian-build),
+# which debootstrap makes; what the builds need is installed in those roots.
+PACKAGE_PACKAGES=(debootstrap)
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
 LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
 # The browser build and its tests. Node.js with npm comes with the machine; a

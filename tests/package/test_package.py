@@ -30,7 +30,7 @@ INSTALLED_FILES = [
     "./usr/share/metainfo/org.example.sorvane.metainfo.xml",
     *(f"./usr/share/icons/hicolor/{size}x{size}/apps/sorvane.png"
       for size in (16, 32, 48, 64, 128, 256)),
-    "./usr/share/doc/sorvane/README.md",
+    "./usr/share/doc/sorvane/README.md.gz",
     "./usr/share/doc/sorvane/changelog.gz",
     "./usr/share/doc/sorvane/copyright",
 ]
