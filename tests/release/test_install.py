@@ -50,7 +50,7 @@ EMULATED = 300
 # the other side, gaining or losing one layer at alpha 0.1 (26 steps of 255),
 # and an interpolated colour may round one step the other way: a few hundred
 # of the 360,000 pixels at most, none by much more than one layer. Measured:
-# no pixel differed on arm64 and riscv64.
+# no pixel differed on arm64 and riscv64, 5 on armhf by up to 16.
 MOST_PIXELS_DIFFERENT = 0.001
 MOST_CHANNEL_DIFFERENCE = 32
 # Installing and purging any package changes apt's and dpkg's own records, the
