@@ -1,5 +1,6 @@
 #include "platform/exit.h"
 #include "platform/glut.h"
+#include "platform/standard_streams.h"
 #include "platform/window_origin.h"
 #include "scene/scene.h"
 
@@ -27,10 +28,13 @@ constexpr auto RESTORE_STEP_TIME = std::chrono::seconds(1);
 void Scene::keyboard(int key, int /*x*/, int /*y*/)
 {
     // exit() rather than a return through the toolkit: the main loop does not
-    // return. Progress lines that could not be written still make the run a
-    // failure, as they would for any tool whose output was lost: the check at
-    // exit (platform/standard_streams.h) turns the status into 1.
+    // return. Progress lines that could not be written make the run a failure,
+    // as they would for any tool whose output was lost: status 1. Checked
+    // before exit(), since the exit handlers of other libraries run before
+    // the program's own check there, and one that crashes or ends the process
+    // would leave the loss unreported.
     if (key == KEY_ESCAPE) {
+        checkStandardOutput();
         exitProgram(EXIT_SUCCESS);
     }
 }

@@ -4,8 +4,9 @@
 
 #if defined(__APPLE__)
 #include <GLUT/glut.h>
-#elif defined(_WIN32)
-// freeglut built for Windows installs its header under its own name only.
+#elif defined(_WIN32) || !defined(__EMSCRIPTEN__)
+// freeglut built for Windows installs its header under its own name only; on
+// Linux that name brings its extensions too (glutExit).
 #include <GL/freeglut.h>
 #else
 #include <GL/glut.h>

@@ -9,8 +9,7 @@
 namespace {
 
 // Why a write to standard output failed, kept from the moment the failure was
-// seen: errno is overwritten by whatever runs next, and the stream's buffer,
-// whose writing failed, is emptied all the same, so a later flush succeeds.
+// seen: errno is overwritten by whatever runs next.
 int outputError = 0;
 
 bool outputFailed()
@@ -22,11 +21,7 @@ bool outputFailed()
 // saying why not on standard error.
 bool finishStandardOutput()
 {
-    // The standard streams share the C library's buffer, so one flush does.
-    errno = 0;
-    if (std::fflush(stdout) != 0 && outputError == 0) {
-        outputError = errno;
-    }
+    flushStandardOutput();
     if (!outputFailed()) {
         return true;
     }
@@ -38,29 +33,36 @@ bool finishStandardOutput()
     return false;
 }
 
-void checkOutputAtExit()
+} // namespace
+
+void flushStandardOutput()
+{
+    // A write that failed before this left its reason in errno, and emptied
+    // the stream's buffer all the same, so the flush below then succeeds.
+    if (outputError == 0 && outputFailed()) {
+        outputError = errno;
+    }
+    // The standard streams share the C library's buffer, so one flush does.
+    errno = 0;
+    if (std::fflush(stdout) != 0 && outputError == 0) {
+        outputError = errno;
+    }
+}
+
+void checkStandardOutput()
 {
     // An exit handler cannot change the status that exit() was given; _Exit
     // ends the process with another one. Standard output is flushed already
-    // and standard error is unbuffered, so the handlers it skips (those
-    // registered before this one) have nothing left to write.
+    // and standard error is unbuffered, so the handlers it skips have nothing
+    // left to write.
     if (!finishStandardOutput()) {
         std::_Exit(EXIT_FAILURE);
     }
 }
 
-} // namespace
-
-void noteStandardOutputError()
-{
-    if (outputError == 0 && outputFailed()) {
-        outputError = errno;
-    }
-}
-
 void reportLostOutputAtExit()
 {
-    std::atexit(checkOutputAtExit);
+    std::atexit(checkStandardOutput);
 }
 
 #if (defined(__unix__) || defined(__APPLE__)) && !defined(__EMSCRIPTEN__)

@@ -1,10 +1,13 @@
 """Standard output closed, full, or a pipe whose reader is slow: the window
 opens and the timer goes on drawing frames all the same. Escape exits 0 where
 every line arrived (closed standard output is opened on /dev/null), and 1 with
-a message where the lines were lost."""
+a message where the lines were lost. Another library's exit handler that
+crashes or ends the process loses no line, and never turns lost lines into
+success."""
 
 import fcntl
 import os
+import signal
 import threading
 import time
 import unittest
@@ -49,6 +52,18 @@ class StandardOutput(unittest.TestCase):
                 self.assertEqual(status, 1)
                 self.assertIn("sorvane: cannot write standard output: No space left on device\n",
                               errors)
+            fault_library = os.environ["SORVANE_EXIT_FAULT_LIBRARY"]
+            for fault, expected in (("crash", -signal.SIGSEGV), ("exit", 0)):
+                with self.subTest("a library's exit handler", fault=fault):
+                    with Sorvane(server, env={"LD_PRELOAD": fault_library,
+                                              "SORVANE_EXIT_FAULT": fault}) as program:
+                        status, output = program.escape()
+                    self.assertEqual((status, output), (expected, expected_progress()))
+                with self.subTest("/dev/full, and a library's exit handler", fault=fault), \
+                        open("/dev/full", "wb") as full:
+                    status, _ = self.run_to_escape(server, stdout=full, env={
+                        "LD_PRELOAD": fault_library, "SORVANE_EXIT_FAULT": fault})
+                    self.assertEqual(status, 1)
             with self.subTest("slow reader"):
                 reader = SlowReader()
                 reader.start()

@@ -116,7 +116,7 @@ class Package(unittest.TestCase):
         # Its scratch files go to the test's folder: it leaves some behind.
         # The one tag left out: the package names the policy version that
         # Debian 12's lintian knows, since it is built for Debian 12; Debian
-        # 13's (./scripts/test-debian13) says that a newer one exists.
+        # 13's (./scripts/test-in trixie) says that a newer one exists.
         files = [os.path.join(packages, f"sorvane_{VERSION}.dsc"), *debs.values()]
         result = run("lintian", "--fail-on", "error,warning,info,pedantic",
                      "--display-level", ">=pedantic", "--show-overrides",

@@ -653,7 +653,7 @@ class Sorvane:
         width, height = int(header.group(1)), int(header.group(2))
         return width, height, data[header.end():]
 
-    def settled_screenshot(self):
+    def settled_screenshot(self, timeout=20):
         """A screenshot once the figure is on screen and has stopped changing, as it
         does under a frozen clock once the reshape and display frames are drawn."""
         last = [None]
@@ -664,7 +664,7 @@ class Sorvane:
             last[0] = shot
             return shot if done else None
 
-        return wait_for(steady, 20, "a steady picture")
+        return wait_for(steady, timeout, "a steady picture")
 
     def check_ignored_input(self, keys):
         """Sends the keys given, then clicks, a drag, pointer motion and a wheel
@@ -680,17 +680,18 @@ class Sorvane:
         if (self.geometry(), self.screenshot()) != before:
             raise AssertionError("ignored input changed the window or the picture")
 
-    def full_screen_round_trip(self, windowed=None):
+    def full_screen_round_trip(self, windowed=None, timeout=10):
         """F11 twice: the window must fill the screen, then come back to
         `windowed` (x, y, width, height), by default the geometry it had. Where
         the run counts frames, it must also stay there until the program has
-        checked it and, where it came back otherwise, asked for it again."""
+        checked it and, where it came back otherwise, asked for it again. Each
+        change of size must come within timeout seconds."""
         windowed = windowed or self.geometry()
         desktop = self.server.desktop
         self.keys("F11")
-        self.wait_geometry((desktop.full_screen_origin if desktop else (0, 0)) + SCREEN)
+        self.wait_geometry((desktop.full_screen_origin if desktop else (0, 0)) + SCREEN, timeout)
         self.keys("F11")
-        self.wait_geometry(windowed)
+        self.wait_geometry(windowed, timeout)
         if self.record:
             self.wait_frame_begun(time.monotonic_ns() + int(RESTORE_CHECK_S * 1e9))
             self.wait_geometry(windowed)
