@@ -41,10 +41,16 @@ function(sorvane_web_page target)
     set(compressed)
     foreach(file IN ITEMS index.html sorvane.webmanifest ${target}.js ${target}.wasm)
         set(path ${page_dir}/${file})
+        # The link writes the .wasm beside the .js without naming it to the
+        # build tool, so the target stands for both of its files.
+        set(made_by ${path})
+        if(file MATCHES "^${target}[.]")
+            set(made_by ${target})
+        endif()
         add_custom_command(OUTPUT ${path}.br ${path}.gz
             COMMAND ${BROTLI_EXECUTABLE} --best --force --keep ${path}
             COMMAND ${GZIP_EXECUTABLE} -9 -n --force --keep ${path}
-            DEPENDS ${path} ${target}
+            DEPENDS ${made_by}
             VERBATIM)
         list(APPEND compressed ${path}.br ${path}.gz)
     endforeach()
