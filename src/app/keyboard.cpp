@@ -13,8 +13,8 @@ constexpr int KEY_ESCAPE = 27;
 
 // How long after leaving full screen a window manager may take to start
 // putting the window back, and how long it may pause between its steps,
-// on a busy machine: GNOME 50 took up to 0.75 s before its last step, on a
-// 2-core machine with four other builds running.
+// on a busy machine: GNOME 50 took up to 0.75 s before its last step on a
+// heavily loaded 2-core machine.
 constexpr auto RESTORE_START_TIME = std::chrono::seconds(1);
 constexpr auto RESTORE_STEP_TIME = std::chrono::seconds(1);
 

@@ -33,7 +33,7 @@ void Scene::init()
     // One progress line per vertex, each printed before its draws. No flush per
     // line, but one once all are printed: exit handlers of the libraries that
     // open the window run before the C library's final flush, and one that
-    // crashes (the GL driver's, under emulation) would lose what was left.
+    // crashes (Mesa's on riscv64, once) would lose what was left.
     for (std::size_t i = 0; i < VERTEX_COUNT; ++i) {
         std::cout << "generating vertex " << i << '\n';
         vertices[i] = randomVertex();
