@@ -1,6 +1,6 @@
-// Browsers that cannot draw WebGL in a worker (Safari before 17: no
-// OffscreenCanvas at all before 16.4, then one without WebGL in workers) get
-// the program on the page's own main thread, with the same behaviour.
+// Browsers that cannot draw WebGL in a worker (older Safari, for one: no
+// OffscreenCanvas at all, or one without WebGL in workers) get the program on
+// the page's own main thread, with the same behaviour.
 
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
