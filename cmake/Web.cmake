@@ -1,12 +1,21 @@
-# The browser build: Emscripten provides OpenGL (as a fixed-function emulation
-# over WebGL) and GLUT as JavaScript libraries, so the imported targets that the
-# desktop build finds are made here with the link options that select them.
+# The browser build: Emscripten provides OpenGL as a fixed-function emulation
+# over WebGL, and the toolkit is the project's own small JavaScript library for
+# a program that runs in a worker, so the imported targets that the desktop
+# build finds are made here with the link options that select them.
 add_library(OpenGL::GL INTERFACE IMPORTED)
 # Immediate mode, the matrix stack and glOrtho exist only in the emulation.
 target_link_options(OpenGL::GL INTERFACE -lGL -sLEGACY_GL_EMULATION=1)
 
+# Emscripten's own GLUT needs the page's window and document, which a worker
+# lacks. The program's side of its link with the page comes first in the
+# script, to set up the Module before the runtime reads it.
+set(SORVANE_GLUT_SOURCES
+    ${PROJECT_SOURCE_DIR}/src/platform/glut_page.js
+    ${PROJECT_SOURCE_DIR}/src/platform/page_link.js)
 add_library(GLUT::GLUT INTERFACE IMPORTED)
-target_link_options(GLUT::GLUT INTERFACE -lglut)
+target_link_options(GLUT::GLUT INTERFACE
+    "SHELL:--js-library ${PROJECT_SOURCE_DIR}/src/platform/glut_page.js"
+    "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/src/platform/page_link.js")
 
 # Makes TARGET a web page: its .js and .wasm go to build/<preset>/page beside
 # the project's own index.html, its manifest, icons and preview still, all in
@@ -18,11 +27,13 @@ function(sorvane_web_page target)
     target_link_options(${target} PRIVATE -sEXIT_RUNTIME=1)
     # Only the runtime that the page uses: no file system (the program reads no
     # files, and standard output and error go to the page as lines), no code
-    # for workers or Node.js, and of the Module object only what index.html
-    # gives it.
+    # for Node.js, and of the Module object only what platform/page_link.js
+    # gives it. The script runs as a worker, or on the page where the browser
+    # cannot draw WebGL in a worker.
     target_link_options(${target} PRIVATE
-        -sENVIRONMENT=web -sFILESYSTEM=0 -sGL_FFP_ONLY=1
-        "-sINCOMING_MODULE_JS_API=[canvas,print,printErr,postRun,onExit,onAbort]")
+        -sENVIRONMENT=web,worker -sFILESYSTEM=0 -sGL_FFP_ONLY=1
+        "-sINCOMING_MODULE_JS_API=[print,printErr,preRun,postRun,onExit,onAbort,noImageDecoding]")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${SORVANE_GLUT_SOURCES})
     foreach(name IN ITEMS index.html sorvane.webmanifest icons/sorvane-192.png icons/sorvane-512.png)
         cmake_path(GET name FILENAME file)
         configure_file(${PROJECT_SOURCE_DIR}/web/${name} ${page_dir}/${file} COPYONLY)

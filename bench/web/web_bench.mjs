@@ -3,8 +3,9 @@
 // Chromium compositing in its GPU process, as the Lighthouse test runs it
 // (tests/web/harness.mjs), for SECONDS each.
 // Prints a Markdown table: frames shown and frames drawn per second, draws per
-// shown frame, and the page's main-thread time per shown frame, from Chromium's
-// own trace.
+// shown frame, the page's main-thread time per shown frame, from Chromium's own
+// trace, and the time spent drawing (in frame callbacks, on whichever thread
+// draws: the program's worker, the floor page's main thread) per shown frame.
 //
 // usage: node bench/web/web_bench.mjs PAGE_DIRECTORY [SECONDS]
 
@@ -24,22 +25,38 @@ process.env.SORVANE_PAGE_DIR = pageDirectory;
 // The first frames after the start (context, shaders) are left out.
 const WARM_UP_MS = 2000;
 
-// In the page, before its scripts: frames shown (a frame callback of its own)
-// and WebGL draw calls, counted from the start.
+// In the page: frames shown, counted by a frame callback of its own.
 function countFrames() {
-  window.benchCounts = { frames: 0, draws: 0 };
+  window.benchFrames = 0;
+  requestAnimationFrame(function frame() {
+    window.benchFrames++;
+    requestAnimationFrame(frame);
+  });
+}
+
+// Where the drawing is done (the program's worker, the floor page itself),
+// before it starts: WebGL draw calls, and the time spent in frame callbacks,
+// where every frame is drawn.
+function countDraws() {
+  self.benchDraws = 0;
+  self.benchDrawingMs = 0;
   for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
     for (const name of ['drawArrays', 'drawElements']) {
       const draw = context.prototype[name];
       context.prototype[name] = function (...args) {
-        window.benchCounts.draws++;
+        self.benchDraws++;
         return draw.apply(this, args);
       };
     }
   }
-  requestAnimationFrame(function frame() {
-    window.benchCounts.frames++;
-    requestAnimationFrame(frame);
+  const request = self.requestAnimationFrame;
+  self.requestAnimationFrame = (callback) => request((time) => {
+    const start = performance.now();
+    try {
+      callback(time);
+    } finally {
+      self.benchDrawingMs += performance.now() - start;
+    }
   });
 }
 
@@ -47,23 +64,34 @@ function countFrames() {
 // a trace of toplevel events.
 function mainThreadMs(trace) {
   const { traceEvents } = JSON.parse(trace.toString());
-  const main = new Set(traceEvents
+  const threads = new Set(traceEvents
     .filter((event) => event.name === 'thread_name' && event.args.name === 'CrRendererMain')
     .map((event) => `${event.pid}:${event.tid}`));
   return traceEvents
     .filter((event) => event.ph === 'X' && event.name === 'ThreadControllerImpl::RunTask' &&
-      main.has(`${event.pid}:${event.tid}`))
+      threads.has(`${event.pid}:${event.tid}`))
     .reduce((sum, event) => sum + event.dur / 1000, 0);
 }
 
 async function measure(session, page) {
-  await page.waitForFunction(() => benchCounts.draws > 0, null, { timeout: 60000 });
+  const drawing = page.program ?? page;
+  const counts = async () => ({
+    frames: await page.evaluate(() => benchFrames),
+    draws: await drawing.evaluate(() => benchDraws),
+    drawingMs: await drawing.evaluate(() => benchDrawingMs),
+    at: await page.evaluate(() => performance.now()),
+  });
+  const deadline = Date.now() + 60000;
+  while ((await counts()).draws === 0) {
+    if (Date.now() > deadline) throw new Error('nothing drawn in 60 s');
+    await page.waitForTimeout(100);
+  }
   await page.waitForTimeout(WARM_UP_MS);
-  const before = await page.evaluate(() => ({ ...benchCounts, at: performance.now() }));
+  const before = await counts();
   await session.browser.startTracing(page, { categories: ['toplevel'] });
   await page.waitForTimeout(Number(seconds) * 1000);
   const trace = await session.browser.stopTracing();
-  const after = await page.evaluate(() => ({ ...benchCounts, at: performance.now() }));
+  const after = await counts();
   const elapsed = (after.at - before.at) / 1000;
   const frames = after.frames - before.frames;
   const draws = after.draws - before.draws;
@@ -72,6 +100,7 @@ async function measure(session, page) {
     drawn: draws / elapsed,
     perFrame: draws / frames,
     mainMs: mainThreadMs(trace) / frames,
+    drawingMs: (after.drawingMs - before.drawingMs) / frames,
   };
 }
 
@@ -80,7 +109,8 @@ const floorSite = await servePage(dirname(fileURLToPath(import.meta.url)));
 try {
   const results = {};
   {
-    const page = await openPage(session, { init: countFrames, viewport: { width: 1280, height: 800 } });
+    const page = await openPage(session, { workerInit: countDraws, viewport: { width: 1280, height: 800 } });
+    await page.evaluate(countFrames);
     results['sorvane page'] = await measure(session, page);
     await page.context().close();
   }
@@ -88,6 +118,7 @@ try {
     const context = await session.browser.newContext({ viewport: { width: 1280, height: 800 } });
     const page = await context.newPage();
     await page.addInitScript(countFrames);
+    await page.addInitScript(countDraws);
     await page.goto(`${floorSite.url}floor.html`);
     results['floor page'] = await measure(session, page);
     await context.close();
@@ -101,6 +132,7 @@ try {
   console.log(row('frames drawn per second', (r) => r.drawn.toFixed(1)));
   console.log(row('draws per shown frame', (r) => r.perFrame.toFixed(2)));
   console.log(row('main-thread time per shown frame (ms)', (r) => r.mainMs.toFixed(2)));
+  console.log(row('time drawing per shown frame (ms)', (r) => r.drawingMs.toFixed(2)));
 } finally {
   await floorSite.close();
   await session.close();

@@ -97,20 +97,58 @@ export async function start({ flags = CHROMIUM_FLAGS } = {}) {
   };
 }
 
-// Opens the page in a new context; with fixedTime, Date.now() stays there for
-// the whole run, so the seed and the angle are fixed; init runs in the page
-// before any of its scripts. Resolves once the program is running.
-// page.errors collects uncaught errors.
-export async function openPage(session, { fixedTime, init, viewport = { width: 1400, height: 1400 } } = {}) {
+// Opens the page in a new context and resolves once the program is running.
+// The program runs in a worker of the page's (page.program), which Playwright's
+// page clock does not reach: the worker's start is held until workerInit (a
+// function run in the worker) has run and, with fixedTime, Date.now() in the
+// worker stays at that time, so the seed and the angle are fixed, until
+// setProgramTime. page.errors collects uncaught errors.
+export async function openPage(session, { fixedTime, workerInit, viewport = { width: 1400, height: 1400 } } = {}) {
   const context = await session.browser.newContext({ viewport, deviceScaleFactor: 1 });
   const page = await context.newPage();
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error.message));
-  if (fixedTime !== undefined) await page.clock.setFixedTime(fixedTime);
-  if (init) await page.addInitScript(init);
+  await page.addInitScript(holdWorkers);
+  const worker = page.waitForEvent('worker');
   await page.goto(session.site.url);
+  page.program = await worker;
+  if (fixedTime !== undefined) await setProgramTime(page, fixedTime);
+  if (workerInit) await page.program.evaluate(workerInit);
+  await page.evaluate(() => releaseWorkers());
   await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
   return page;
+}
+
+// In the page, before its scripts: messages to workers wait for releaseWorkers(),
+// in their order. The program waits for the first (its canvas).
+function holdWorkers() {
+  const post = Worker.prototype.postMessage;
+  let release;
+  const released = new Promise((resolve) => { release = resolve; });
+  window.releaseWorkers = release;
+  Worker.prototype.postMessage = function (...args) {
+    released.then(() => post.apply(this, args));
+  };
+}
+
+// Fixes the program's calendar clock at time (milliseconds since 1970).
+export async function setProgramTime(page, time) {
+  await page.program.evaluate((now) => {
+    self.fixedNow = now;
+    Date.now = () => self.fixedNow;
+  }, time);
+}
+
+// Resolves to what fn(arg) returns in the program's worker once it is truthy,
+// asking every 100 ms until timeout.
+export async function waitInProgram(page, fn, arg, timeout = 30000) {
+  const deadline = Date.now() + timeout;
+  for (;;) {
+    const value = await page.program.evaluate(fn, arg);
+    if (value) return value;
+    if (Date.now() > deadline) throw new Error(`timed out waiting in the program for ${fn}`);
+    await new Promise((resolve) => { setTimeout(resolve, 100); });
+  }
 }
 
 // Drags the frame's resize corner with the mouse, as a person resizes the

@@ -11,23 +11,24 @@ let session;
 before(async () => { session = await start(); });
 after(() => session.close());
 
-// Counts the WebGL draws, through which every frame of the figure goes.
+// Counts the WebGL draws, through which every frame of the figure goes, in
+// the program's worker.
 async function countDraws(page) {
-  await page.evaluate(() => {
-    window.draws = 0;
+  await page.program.evaluate(() => {
+    self.draws = 0;
     for (const name of ['drawArrays', 'drawElements']) {
-      const draw = Module.ctx[name].bind(Module.ctx);
-      Module.ctx[name] = (...args) => {
-        window.draws++;
-        return draw(...args);
+      const draw = WebGLRenderingContext.prototype[name];
+      WebGLRenderingContext.prototype[name] = function (...args) {
+        self.draws++;
+        return draw.apply(this, args);
       };
     }
   });
   return {
     async during(ms) {
-      const before = await page.evaluate(() => window.draws);
+      const before = await page.program.evaluate(() => self.draws);
       await page.waitForTimeout(ms);
-      return (await page.evaluate(() => window.draws)) - before;
+      return (await page.program.evaluate(() => self.draws)) - before;
     },
   };
 }

@@ -16,9 +16,11 @@ const LEAST = {
   desktop: { accessibility: 1, 'best-practices': 1, seo: 1 },
 };
 // Performance is scored and reported, with the audits that cost points, but
-// not yet held to a least score: on a busy 2-core machine it moves with the
-// load, and most with the time Chromium takes to make the page's WebGL context
-// in software (see docs/performance.md).
+// not held to a least score: on a busy 2-core machine the page's own start
+// (its first layout, its script) comes out long enough to block, multiplied
+// four times by the mobile preset's simulated CPU, and the score moves with
+// the load, below 95 (mobile) and 100 (desktop) in some runs, as a copy of
+// the page without its script does (see docs/performance.md).
 const REPORTED = ['performance'];
 
 let site;

@@ -5,8 +5,8 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  colourCount, crop, differingPixels, openPage, pixel, resizeFrame, samePicture, start,
-  steadyPixels,
+  colourCount, crop, differingPixels, openPage, pixel, resizeFrame, samePicture, setProgramTime,
+  start, steadyPixels, waitInProgram,
 } from './harness.mjs';
 
 // Half a second into a second, so that every load at this time has one seed.
@@ -72,7 +72,7 @@ test('the figure turns at 25 degrees per second: a full turn in 14.4 s', async (
   const page = await openPage(session, { fixedTime: SECOND });
   const start = await steadyPixels(page);
   const after = async (ms) => {
-    await page.clock.setFixedTime(SECOND + ms);
+    await setProgramTime(page, SECOND + ms);
     return steadyPixels(page);
   };
   const quarter = await after(3600);
@@ -84,12 +84,12 @@ test('the figure turns at 25 degrees per second: a full turn in 14.4 s', async (
   assert.ok(differingPixels(full, start) < 100, '360 degrees is where it started');
 });
 
-// In the page, before the program: draws (WebGL draw calls) counted per
-// animation frame. This frame callback is asked for before the program's, so
-// in every frame it runs first, and what is counted up to its next run is
-// what the program drew in that frame.
+// In the program's worker, before the program: draws (WebGL draw calls)
+// counted per animation frame. This frame callback is asked for before the
+// program's, so in every frame it runs first, and what is counted up to its
+// next run is what the program drew in that frame.
 function countDrawsPerFrame() {
-  window.drawsPerFrame = [];
+  self.drawsPerFrame = [];
   let draws = 0;
   for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
     for (const name of ['drawArrays', 'drawElements']) {
@@ -101,17 +101,17 @@ function countDrawsPerFrame() {
     }
   }
   requestAnimationFrame(function frame() {
-    if (draws > 0 || window.drawsPerFrame.length > 0) window.drawsPerFrame.push(draws);
+    if (draws > 0 || self.drawsPerFrame.length > 0) self.drawsPerFrame.push(draws);
     draws = 0;
     requestAnimationFrame(frame);
   });
 }
 
 test('one draw in every animation frame; a second only where the frame resized the canvas', async () => {
-  const page = await openPage(session, { init: countDrawsPerFrame });
+  const page = await openPage(session, { workerInit: countDrawsPerFrame });
   const frames = async (count) => {
-    await page.waitForFunction((n) => drawsPerFrame.length >= n, count, { timeout: 60000 });
-    return page.evaluate(() => drawsPerFrame.splice(0));
+    await waitInProgram(page, (n) => drawsPerFrame.length >= n, count, 60000);
+    return page.program.evaluate(() => drawsPerFrame.splice(0));
   };
   // Frames come at the rate the browser shows them: a few a second in a busy
   // software renderer.
@@ -122,7 +122,7 @@ test('one draw in every animation frame; a second only where the frame resized t
   await resizeFrame(page, 500, 400);
   const resized = await frames(1);
   assert.deepEqual(resized.filter((draws) => draws > 2), [], `while resizing: ${resized}`);
-  await page.evaluate(() => drawsPerFrame.splice(0));
+  await page.program.evaluate(() => drawsPerFrame.splice(0));
   const after = await frames(5);
   assert.deepEqual(after.filter((draws) => draws !== 1), [], `after the resize: ${after}`);
   assert.deepEqual(page.errors, []);

@@ -1,0 +1,59 @@
+// The program's link with its page (web/index.html), which shows the picture,
+// the progress lines and how the program ended, and passes on keys and the
+// picture's size (platform/glut_page.js takes those). The page runs the
+// program in a worker, so that making the WebGL context and drawing stay off
+// its main thread; the two then talk by messages, and the page's first one
+// hands over the canvas, for which the program waits. Where the browser cannot
+// draw WebGL in a worker, the page loads the program itself and gives it
+// Module.page, with the canvas and a function that takes the messages.
+(function () {
+  var page = Module['page'];
+  if (!page) {
+    page = Module['page'] = { post: function (message) { postMessage(message); } };
+    // Where the browser offers no WebGL or no animation frames in a worker,
+    // the page ends this one and runs the program itself; main never runs here.
+    var able = typeof WebGLRenderingContext == 'function' &&
+      typeof requestAnimationFrame == 'function';
+    if (!able) postMessage({ type: 'unsupported' });
+    var waiting = false;
+    Module['preRun'] = [function () {
+      waiting = !page.canvas;
+      if (waiting) addRunDependency('canvas');
+    }];
+    addEventListener('message', function (event) {
+      if (event.data.type !== 'canvas') {
+        page.receive(event.data);
+      } else if (able) {
+        page.canvas = event.data.canvas;
+        if (waiting) removeRunDependency('canvas');
+      }
+    });
+  }
+  // The runtime would otherwise say on standard output that a worker cannot
+  // decode images; the program loads none.
+  Module['noImageDecoding'] = true;
+  // Keys and sizes, once the toolkit takes them (it does before the program
+  // runs, and the page sends none before).
+  page.receive = function () {};
+
+  // The progress lines go as one message per task rather than one per line,
+  // and before anything sent after them.
+  var lines = '';
+  function flush() {
+    if (lines) page.post({ type: 'print', text: lines });
+    lines = '';
+  }
+  page.send = function (message) {
+    flush();
+    page.post(message);
+  };
+  Module['print'] = function (line) {
+    if (!lines) queueMicrotask(flush);
+    lines += line + '\n';
+  };
+  // The runtime's own notices (the GL emulation's).
+  Module['printErr'] = function (line) { page.send({ type: 'notice', text: line }); };
+  Module['postRun'] = [function () { page.send({ type: 'running' }); }];
+  Module['onExit'] = function (status) { page.send({ type: 'exit', status: status }); };
+  Module['onAbort'] = function (reason) { page.send({ type: 'abort', reason: String(reason) }); };
+})();
