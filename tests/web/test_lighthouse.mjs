@@ -7,21 +7,22 @@ import { after, before, test } from 'node:test';
 import { launch } from 'chrome-launcher';
 import lighthouse from 'lighthouse';
 import desktopConfig from 'lighthouse/core/config/desktop-config.js';
+import { computeMedianRun } from 'lighthouse/core/lib/median-run.js';
 
 import { CHROMIUM, GPU_COMPOSITING_FLAGS, servePage } from './harness.mjs';
 
 // The least score of each category, with each preset.
 const LEAST = {
-  mobile: { accessibility: 1, 'best-practices': 1, seo: 1 },
-  desktop: { accessibility: 1, 'best-practices': 1, seo: 1 },
+  mobile: { performance: 0.95, accessibility: 1, 'best-practices': 1, seo: 1 },
+  desktop: { performance: 1, accessibility: 1, 'best-practices': 1, seo: 1 },
 };
-// Performance is scored and reported, with the audits that cost points, but
-// not held to a least score: on a busy 2-core machine the page's own start
-// (its first layout, its script) comes out long enough to block, multiplied
-// four times by the mobile preset's simulated CPU, and the score moves with
-// the load, below 95 (mobile) and 100 (desktop) in some runs, as a copy of
-// the page without its script does (see docs/performance.md).
-const REPORTED = ['performance'];
+// Timings, and so the performance score, vary from run to run with what else
+// the machine is doing; Lighthouse's own answer is to judge the median of a
+// few runs (the one nearest the median first paint and time to interactive),
+// which is what is held to the least scores. The other categories do not
+// depend on timing and are held in every run.
+const RUNS = 3;
+const TIMED = 'performance';
 
 let site;
 let chromium;
@@ -50,18 +51,24 @@ for (const [preset, config] of [['mobile', undefined], ['desktop', desktopConfig
   const least = LEAST[preset];
   const title = Object.entries(least).map(([name, score]) => `${name} ${score * 100}`);
   test(`${preset}: at least ${title.join(', ')}`, async (t) => {
-    const { lhr } = await lighthouse(site.url, {
-      port: chromium.port, onlyCategories: [...Object.keys(least), ...REPORTED], logLevel: 'error',
-      output: 'json',
-    }, config);
-    assert.deepEqual(lhr.runtimeError, undefined);
-    for (const name of REPORTED) {
-      const category = lhr.categories[name];
-      t.diagnostic(`${name} ${category.score}: ${costly(lhr, category).join('; ')}`);
+    const runs = [];
+    for (let run = 0; run < RUNS; run++) {
+      const { lhr } = await lighthouse(site.url, {
+        port: chromium.port, onlyCategories: Object.keys(least), logLevel: 'error', output: 'json',
+      }, config);
+      assert.deepEqual(lhr.runtimeError, undefined);
+      t.diagnostic(`run ${run + 1}: ${TIMED} ${lhr.categories[TIMED].score}: ` +
+        costly(lhr, lhr.categories[TIMED]).join('; '));
+      runs.push(lhr);
     }
+    const median = computeMedianRun(runs);
     for (const [name, score] of Object.entries(least)) {
-      const category = lhr.categories[name];
-      assert.ok(category.score >= score, `${name} ${category.score}:\n${costly(lhr, category).join('\n')}`);
+      for (const lhr of name === TIMED ? [median] : runs) {
+        const category = lhr.categories[name];
+        assert.ok(category.score >= score,
+          `${name} ${category.score}${name === TIMED ? ' (median run)' : ''}:\n` +
+          costly(lhr, category).join('\n'));
+      }
     }
   });
 }
