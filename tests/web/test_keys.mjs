@@ -81,7 +81,7 @@ test('Tab reaches the buttons, which Enter and Space press, with their focus sho
   assert.deepEqual(page.errors, []);
 });
 
-test('a refused full screen is explained on the page', async () => {
+test('a refused full screen is explained on the page, and asked for again at the next press', async () => {
   // Embedded by another page that does not allow it full screen.
   const context = await session.browser.newContext({ viewport: SCREEN });
   const page = await context.newPage();
@@ -91,8 +91,12 @@ test('a refused full screen is explained on the page', async () => {
   // Focus goes to the frame on a click beside the canvas (the toolkit keeps it
   // from clicks on the canvas).
   await program.locator('#status').click();
-  await page.keyboard.press('F11');
-  await program.locator('#notice', { hasText: 'The browser refused full screen: ' }).waitFor();
+  for (const press of [1, 2]) {
+    await program.locator('#notice').evaluate((notice) => { notice.textContent = ''; });
+    await page.keyboard.press('F11');
+    await program.locator('#notice', { hasText: 'The browser refused full screen: ' })
+      .waitFor({ timeout: 10000 }).catch(() => assert.fail(`press ${press} asked for no full screen`));
+  }
   assert.match(await program.locator('#status').textContent(), /^Running/);
   await context.close();
 });
