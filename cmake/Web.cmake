@@ -8,14 +8,16 @@ target_link_options(OpenGL::GL INTERFACE -lGL -sLEGACY_GL_EMULATION=1)
 
 # Emscripten's own GLUT needs the page's window and document, which a worker
 # lacks. The program's side of its link with the page comes first in the
-# script, to set up the Module before the runtime reads it.
+# script, to set up the Module before the runtime reads it, and ends it.
 set(SORVANE_GLUT_SOURCES
     ${PROJECT_SOURCE_DIR}/src/platform/glut_page.js
-    ${PROJECT_SOURCE_DIR}/src/platform/page_link.js)
+    ${PROJECT_SOURCE_DIR}/src/platform/page_link.js
+    ${PROJECT_SOURCE_DIR}/src/platform/page_link_end.js)
 add_library(GLUT::GLUT INTERFACE IMPORTED)
 target_link_options(GLUT::GLUT INTERFACE
     "SHELL:--js-library ${PROJECT_SOURCE_DIR}/src/platform/glut_page.js"
-    "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/src/platform/page_link.js")
+    "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/src/platform/page_link.js"
+    "SHELL:--post-js ${PROJECT_SOURCE_DIR}/src/platform/page_link_end.js")
 
 # Makes TARGET a web page: its .js and .wasm go to build/<preset>/page beside
 # the project's own index.html, its manifest, icons and preview still, all in
@@ -30,9 +32,17 @@ function(sorvane_web_page target)
     # for Node.js, and of the Module object only what platform/page_link.js
     # gives it. The script runs as a worker, or on the page where the browser
     # cannot draw WebGL in a worker.
+    set(module_api print printErr preRun postRun onExit onAbort)
+    # Emscripten 3's runtime says on standard output, in a worker, that it
+    # cannot decode images unless told that the program loads none; later
+    # ones say nothing and no longer take the setting.
+    if(EMSCRIPTEN_VERSION VERSION_LESS 4)
+        list(APPEND module_api noImageDecoding)
+    endif()
+    list(JOIN module_api , module_api)
     target_link_options(${target} PRIVATE
         -sENVIRONMENT=web,worker -sFILESYSTEM=0 -sGL_FFP_ONLY=1
-        "-sINCOMING_MODULE_JS_API=[print,printErr,preRun,postRun,onExit,onAbort,noImageDecoding]")
+        "-sINCOMING_MODULE_JS_API=[${module_api}]")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${SORVANE_GLUT_SOURCES})
     foreach(name IN ITEMS index.html sorvane.webmanifest icons/sorvane-192.png icons/sorvane-512.png)
         cmake_path(GET name FILENAME file)

@@ -86,17 +86,14 @@ var LibraryGLUTPage = {
     },
   },
 
-  glutInit__sig: 'vii',
   glutInit: function (argcp, argv) {
     Module['page'].receive = GLUT.receive;
   },
 
-  glutInitDisplayMode__sig: 'vi',
   glutInitDisplayMode: function (mode) {
     GLUT.displayMode = mode;
   },
 
-  glutInitWindowSize__sig: 'vii',
   glutInitWindowSize: function (width, height) {
     GLUT.initWidth = width;
     GLUT.initHeight = height;
@@ -107,7 +104,6 @@ var LibraryGLUTPage = {
   // as Emscripten's GLUT makes it, which sets up the GL emulation for it too;
   // the rest of that set-up wants Module.canvas, which is left unset.
   glutCreateWindow__deps: ['$Browser'],
-  glutCreateWindow__sig: 'ii',
   glutCreateWindow: function (title) {
     var canvas = Module['page'].canvas;
     canvas.width = GLUT.initWidth;
@@ -121,11 +117,9 @@ var LibraryGLUTPage = {
     return Module.ctx ? 1 : 0;
   },
 
-  glutSwapBuffers__sig: 'v',
   // The browser shows what was drawn once the callback returns.
   glutSwapBuffers: function () {},
 
-  glutGet__sig: 'ii',
   glutGet: function (type) {
     switch (type) {
       case 100: /* GLUT_WINDOW_X */
@@ -140,47 +134,37 @@ var LibraryGLUTPage = {
     }
   },
 
-  glutKeyboardFunc__sig: 'vi',
   glutKeyboardFunc: function (func) {
     GLUT.keyboard = func;
   },
 
-  glutSpecialFunc__sig: 'vi',
   glutSpecialFunc: function (func) {
     GLUT.special = func;
   },
 
-  glutReshapeFunc__sig: 'vi',
   glutReshapeFunc: function (func) {
     GLUT.reshape = func;
   },
 
   // The page passes on no pointer events: the program ignores them.
-  glutMouseFunc__sig: 'vi',
   glutMouseFunc: function (func) {},
-  glutMotionFunc__sig: 'vi',
   glutMotionFunc: function (func) {},
-  glutPassiveMotionFunc__sig: 'vi',
   glutPassiveMotionFunc: function (func) {},
 
-  glutIdleFunc__sig: 'vi',
   glutIdleFunc: function (func) {
     GLUT.idle = func;
     GLUT.armIdle();
   },
 
-  glutFullScreen__sig: 'v',
   glutFullScreen: function () {
     Module['page'].send({ type: 'fullScreen' });
   },
 
   // A window given a size or a place leaves full screen; otherwise the page's
   // layout decides both, as a tiling window manager would.
-  glutReshapeWindow__sig: 'vii',
   glutReshapeWindow: function (width, height) {
     Module['page'].send({ type: 'leaveFullScreen' });
   },
-  glutPositionWindow__sig: 'vii',
   glutPositionWindow: function (x, y) {
     Module['page'].send({ type: 'leaveFullScreen' });
   },
@@ -188,7 +172,6 @@ var LibraryGLUTPage = {
   // The first reshape, at the window's size; then the program lives on in
   // the browser's event loop, and the page gives the picture its own size.
   glutMainLoop__deps: ['emscripten_unwind_to_js_event_loop'],
-  glutMainLoop__sig: 'v',
   glutMainLoop: function () {
     var canvas = Module['page'].canvas;
     if (GLUT.reshape) {
@@ -197,6 +180,13 @@ var LibraryGLUTPage = {
     _emscripten_unwind_to_js_event_loop();
   },
 };
+
+// platform/page_link.js waits for the canvas with the runtime's run
+// dependencies, which newer Emscripten (6) has as library functions, left out
+// unless asked for, and older (3.1) always has, in its core.
+if ('$addRunDependency' in LibraryManager.library) {
+  LibraryGLUTPage.$GLUT__deps.push('$addRunDependency', '$removeRunDependency');
+}
 
 autoAddDeps(LibraryGLUTPage, '$GLUT');
 mergeInto(LibraryManager.library, LibraryGLUTPage);

@@ -29,8 +29,8 @@
       }
     });
   }
-  // The runtime would otherwise say on standard output that a worker cannot
-  // decode images; the program loads none.
+  // Emscripten 3's runtime would otherwise say on standard output that a
+  // worker cannot decode images; the program loads none.
   Module['noImageDecoding'] = true;
   // Keys and sizes, once the toolkit takes them (it does before the program
   // runs, and the page sends none before).
@@ -51,8 +51,15 @@
     if (!lines) queueMicrotask(flush);
     lines += line + '\n';
   };
-  // The runtime's own notices (the GL emulation's).
+  // The runtime's own notices (the GL emulation's). Newer Emscripten (6)
+  // writes the first ones with console.error as its script is first run,
+  // before it takes printErr: until then (platform/page_link_end.js) they go
+  // the same way.
   Module['printErr'] = function (line) { page.send({ type: 'notice', text: line }); };
+  Module['consoleError'] = console.error;
+  console.error = function () {
+    Module['printErr'](Array.prototype.join.call(arguments, ' '));
+  };
   Module['postRun'] = [function () { page.send({ type: 'running' }); }];
   Module['onExit'] = function (status) { page.send({ type: 'exit', status: status }); };
   Module['onAbort'] = function (reason) { page.send({ type: 'abort', reason: String(reason) }); };
