@@ -33,6 +33,10 @@ ExternalProject_Add(freeglut
         -DFREEGLUT_BUILD_SHARED_LIBS=OFF
         -DFREEGLUT_BUILD_STATIC_LIBS=ON
         -DFREEGLUT_BUILD_DEMOS=OFF
+        # freeglut 3.4.0 asks for CMake 3.0's behaviour, which CMake 4 no longer
+        # has: without this it refuses to configure it. 3.5's is the oldest it
+        # keeps. CMake before 4.0 does not know the variable and leaves it unused.
+        -DCMAKE_POLICY_VERSION_MINIMUM=3.5
     BUILD_BYPRODUCTS ${freeglut_library}
     # Its configure and build lines are long and say nothing when all goes well.
     LOG_CONFIGURE ON
