@@ -13,7 +13,7 @@ import { dirname } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 import {
-  GPU_COMPOSITING_FLAGS, openPage, servePage, start,
+  GPU_COMPOSITING_FLAGS, countWebGLDraws, openPage, servePage, start,
 } from '../../tests/web/harness.mjs';
 
 const [pageDirectory, seconds = '10'] = process.argv.slice(2);
@@ -35,20 +35,10 @@ function countFrames() {
 }
 
 // Where the drawing is done (the program's worker, the floor page itself),
-// before it starts: WebGL draw calls, and the time spent in frame callbacks,
-// where every frame is drawn.
-function countDraws() {
-  self.benchDraws = 0;
+// before it starts, beside the draw calls counted (countWebGLDraws): the time
+// spent in frame callbacks, where every frame is drawn.
+function timeDrawing() {
   self.benchDrawingMs = 0;
-  for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
-    for (const name of ['drawArrays', 'drawElements']) {
-      const draw = context.prototype[name];
-      context.prototype[name] = function (...args) {
-        self.benchDraws++;
-        return draw.apply(this, args);
-      };
-    }
-  }
   const request = self.requestAnimationFrame;
   self.requestAnimationFrame = (callback) => request((time) => {
     const start = performance.now();
@@ -77,7 +67,7 @@ async function measure(session, page) {
   const drawing = page.program ?? page;
   const counts = async () => ({
     frames: await page.evaluate(() => benchFrames),
-    draws: await drawing.evaluate(() => benchDraws),
+    draws: await drawing.evaluate(() => webglDraws),
     drawingMs: await drawing.evaluate(() => benchDrawingMs),
     at: await page.evaluate(() => performance.now()),
   });
@@ -109,7 +99,7 @@ const floorSite = await servePage(dirname(fileURLToPath(import.meta.url)));
 try {
   const results = {};
   {
-    const page = await openPage(session, { workerInit: countDraws, viewport: { width: 1280, height: 800 } });
+    const page = await openPage(session, { workerInit: [countWebGLDraws, timeDrawing], viewport: { width: 1280, height: 800 } });
     await page.evaluate(countFrames);
     results['sorvane page'] = await measure(session, page);
     await page.context().close();
@@ -118,7 +108,8 @@ try {
     const context = await session.browser.newContext({ viewport: { width: 1280, height: 800 } });
     const page = await context.newPage();
     await page.addInitScript(countFrames);
-    await page.addInitScript(countDraws);
+    await page.addInitScript(countWebGLDraws);
+    await page.addInitScript(timeDrawing);
     await page.goto(`${floorSite.url}floor.html`);
     results['floor page'] = await measure(session, page);
     await context.close();

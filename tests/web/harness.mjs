@@ -100,9 +100,9 @@ export async function start({ flags = CHROMIUM_FLAGS } = {}) {
 // Opens the page in a new context and resolves once the program is running.
 // The program runs in a worker of the page's (page.program), which Playwright's
 // page clock does not reach: the worker's start is held until workerInit (a
-// function run in the worker) has run and, with fixedTime, Date.now() in the
-// worker stays at that time, so the seed and the angle are fixed, until
-// setProgramTime. page.errors collects uncaught errors.
+// function run in the worker, or a list of them, run in turn) has run and,
+// with fixedTime, Date.now() in the worker stays at that time, so the seed and
+// the angle are fixed, until setProgramTime. page.errors collects uncaught errors.
 export async function openPage(session, { fixedTime, workerInit, viewport = { width: 1400, height: 1400 } } = {}) {
   const context = await session.browser.newContext({ viewport, deviceScaleFactor: 1 });
   const page = await context.newPage();
@@ -113,7 +113,7 @@ export async function openPage(session, { fixedTime, workerInit, viewport = { wi
   await page.goto(session.site.url);
   page.program = await worker;
   if (fixedTime !== undefined) await setProgramTime(page, fixedTime);
-  if (workerInit) await page.program.evaluate(workerInit);
+  for (const init of [workerInit ?? []].flat()) await page.program.evaluate(init);
   await page.evaluate(() => releaseWorkers());
   await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
   return page;
@@ -129,6 +129,22 @@ function holdWorkers() {
   Worker.prototype.postMessage = function (...args) {
     released.then(() => post.apply(this, args));
   };
+}
+
+// In a page or a worker, before its drawing: every WebGL draw call (WebGL 1
+// and 2), through which every frame of the figure goes, counted in
+// self.webglDraws.
+export function countWebGLDraws() {
+  self.webglDraws = 0;
+  for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
+    for (const name of ['drawArrays', 'drawElements']) {
+      const draw = context.prototype[name];
+      context.prototype[name] = function (...args) {
+        self.webglDraws++;
+        return draw.apply(this, args);
+      };
+    }
+  }
 }
 
 // Fixes the program's calendar clock at time (milliseconds since 1970).

@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
-import { openPage, start, statusLine } from './harness.mjs';
+import { countWebGLDraws, openPage, start, statusLine } from './harness.mjs';
 
 const SCREEN = { width: 1400, height: 1000 };
 
@@ -11,24 +11,14 @@ let session;
 before(async () => { session = await start(); });
 after(() => session.close());
 
-// Counts the WebGL draws, through which every frame of the figure goes, in
-// the program's worker.
+// Counts the program's draws, in its worker.
 async function countDraws(page) {
-  await page.program.evaluate(() => {
-    self.draws = 0;
-    for (const name of ['drawArrays', 'drawElements']) {
-      const draw = WebGLRenderingContext.prototype[name];
-      WebGLRenderingContext.prototype[name] = function (...args) {
-        self.draws++;
-        return draw.apply(this, args);
-      };
-    }
-  });
+  await page.program.evaluate(countWebGLDraws);
   return {
     async during(ms) {
-      const before = await page.program.evaluate(() => self.draws);
+      const before = await page.program.evaluate(() => self.webglDraws);
       await page.waitForTimeout(ms);
-      return (await page.program.evaluate(() => self.draws)) - before;
+      return (await page.program.evaluate(() => self.webglDraws)) - before;
     },
   };
 }

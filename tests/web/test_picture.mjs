@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  colourCount, crop, differingPixels, openPage, pixel, resizeFrame, samePicture, setProgramTime,
+  colourCount, countWebGLDraws, crop, differingPixels, openPage, pixel, resizeFrame, samePicture, setProgramTime,
   start, steadyPixels, waitInProgram,
 } from './harness.mjs';
 
@@ -84,31 +84,23 @@ test('the figure turns at 25 degrees per second: a full turn in 14.4 s', async (
   assert.ok(differingPixels(full, start) < 100, '360 degrees is where it started');
 });
 
-// In the program's worker, before the program: draws (WebGL draw calls)
-// counted per animation frame. This frame callback is asked for before the
+// In the program's worker, before the program: the draws that countWebGLDraws
+// counts, per animation frame. This frame callback is asked for before the
 // program's, so in every frame it runs first, and what is counted up to its
 // next run is what the program drew in that frame.
 function countDrawsPerFrame() {
   self.drawsPerFrame = [];
-  let draws = 0;
-  for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
-    for (const name of ['drawArrays', 'drawElements']) {
-      const draw = context.prototype[name];
-      context.prototype[name] = function (...args) {
-        draws++;
-        return draw.apply(this, args);
-      };
-    }
-  }
+  let counted = 0;
   requestAnimationFrame(function frame() {
+    const draws = self.webglDraws - counted;
+    counted = self.webglDraws;
     if (draws > 0 || self.drawsPerFrame.length > 0) self.drawsPerFrame.push(draws);
-    draws = 0;
     requestAnimationFrame(frame);
   });
 }
 
 test('one draw in every animation frame; a second only where the frame resized the canvas', async () => {
-  const page = await openPage(session, { workerInit: countDrawsPerFrame });
+  const page = await openPage(session, { workerInit: [countWebGLDraws, countDrawsPerFrame] });
   const frames = async (count) => {
     await waitInProgram(page, (n) => drawsPerFrame.length >= n, count, 60000);
     return page.program.evaluate(() => drawsPerFrame.splice(0));
