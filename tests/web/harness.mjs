@@ -14,7 +14,6 @@ import { extname, join } from 'node:path';
 import { inflateSync } from 'node:zlib';
 
 import { chromium } from 'playwright-core';
-import puppeteer from 'puppeteer-core';
 
 export const VERTEX_COUNT = 500;
 export const CHROMIUM = '/usr/bin/chromium';
@@ -357,6 +356,7 @@ export const ENGINES = {
     binary: () => '/usr/bin/firefox-esr',
     programOutOfReach: 'Firefox\u2019s WebDriver BiDi finds no realm for the worker that the program draws in',
     async launch(display) {
+      const { default: puppeteer } = await import('puppeteer-core');
       const browser = await puppeteer.launch({
         browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null,
         env: { ...process.env, DISPLAY: display },
