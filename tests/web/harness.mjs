@@ -359,7 +359,7 @@ export const ENGINES = {
       const { default: puppeteer } = await import('puppeteer-core');
       const browser = await puppeteer.launch({
         browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null,
-        env: { ...process.env, DISPLAY: display },
+        env: onScreen(display),
       });
       return {
         async open(url) {
@@ -396,7 +396,7 @@ export const ENGINES = {
     async launch(display) {
       const port = await freePort();
       const driver = spawn('WebKitWebDriver', [`--port=${port}`], {
-        stdio: 'ignore', env: { ...process.env, DISPLAY: display },
+        stdio: 'ignore', env: onScreen(display),
       });
       const exited = new Promise((resolve) => { driver.on('exit', resolve); });
       const call = webDriver(`http://127.0.0.1:${port}`);
@@ -572,6 +572,13 @@ async function freePort() {
   const { port } = server.address();
   await new Promise((resolve) => server.close(resolve));
   return port;
+}
+
+// The environment of a browser whose windows go to display, an X server's, and
+// not to the Wayland desktop of whoever runs the tests.
+function onScreen(display) {
+  const { WAYLAND_DISPLAY, ...environment } = process.env;
+  return { ...environment, DISPLAY: display, GDK_BACKEND: 'x11' };
 }
 
 // A private X server on a display that it picks itself (-displayfd), so that
