@@ -22,6 +22,9 @@ LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
 # Debian's npm (see install_npm).
 WEB_PACKAGES=(emscripten brotli python3)
 WEB_TEST_PACKAGES=(chromium nodejs)
+# The page's other engines, Firefox and WebKitGTK's MiniBrowser with its
+# WebDriver, each in a window on an Xvfb screen of its test's own.
+WEB_ENGINE_PACKAGES=(firefox-esr webkit2gtk-driver xvfb)
 BENCH_PACKAGES=(python3 valgrind gnuplot-nox)
 # The README's animation: the clock stepped by libfaketime, the frame shim's
 # records read with Python, and the frames packed by libwebp's img2webp.

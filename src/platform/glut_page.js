@@ -103,9 +103,19 @@ var LibraryGLUTPage = {
   // gives it its own; the context's attributes follow the display mode. Made
   // as Emscripten's GLUT makes it, which sets up the GL emulation for it too;
   // the rest of that set-up wants Module.canvas, which is left unset.
-  glutCreateWindow__deps: ['$Browser'],
+  //
+  // A worker that can make no context (WebKitGTK's, for one, has WebGL in
+  // name only) tells the page so, which runs the program itself instead, and
+  // goes no further.
+  //
+  // A context that the browser takes away is given back only if asked for, by
+  // preventing the loss's default. The program cannot make again what it made
+  // in the old one (the GL emulation's buffers and shaders), so the page
+  // starts it again once the browser has given it back.
+  glutCreateWindow__deps: ['$Browser', 'emscripten_unwind_to_js_event_loop'],
   glutCreateWindow: function (title) {
-    var canvas = Module['page'].canvas;
+    var page = Module['page'];
+    var canvas = page.canvas;
     canvas.width = GLUT.initWidth;
     canvas.height = GLUT.initHeight;
     Module.ctx = Browser.createContext(canvas, true, true, {
@@ -113,6 +123,17 @@ var LibraryGLUTPage = {
       depth: (GLUT.displayMode & 0x0010 /* GLUT_DEPTH */) !== 0,
       stencil: (GLUT.displayMode & 0x0020 /* GLUT_STENCIL */) !== 0,
       alpha: (GLUT.displayMode & 0x0008 /* GLUT_ALPHA */) !== 0,
+    });
+    if (!Module.ctx && page.unsupported) {
+      page.unsupported();
+      _emscripten_unwind_to_js_event_loop();
+    }
+    canvas.addEventListener('webglcontextlost', function (event) {
+      event.preventDefault();
+      page.send({ type: 'contextLost' });
+    });
+    canvas.addEventListener('webglcontextrestored', function () {
+      page.send({ type: 'contextRestored' });
     });
     return Module.ctx ? 1 : 0;
   },

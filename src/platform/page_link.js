@@ -10,11 +10,11 @@
   var page = Module['page'];
   if (!page) {
     page = Module['page'] = { post: function (message) { postMessage(message); } };
-    // Where the browser offers no WebGL or no animation frames in a worker,
-    // the page ends this one and runs the program itself; main never runs here.
-    var able = typeof WebGLRenderingContext == 'function' &&
-      typeof requestAnimationFrame == 'function';
-    if (!able) postMessage({ type: 'unsupported' });
+    // Where the browser can make no WebGL context in a worker (the toolkit
+    // finds that by trying), or offers it no animation frames, the page ends
+    // this one and runs the program itself.
+    page.unsupported = function () { postMessage({ type: 'unsupported' }); };
+    if (typeof requestAnimationFrame != 'function') page.unsupported();
     var waiting = false;
     Module['preRun'] = [function () {
       waiting = !page.canvas;
@@ -23,7 +23,7 @@
     addEventListener('message', function (event) {
       if (event.data.type !== 'canvas') {
         page.receive(event.data);
-      } else if (able) {
+      } else {
         page.canvas = event.data.canvas;
         if (waiting) removeRunDependency('canvas');
       }

@@ -1,10 +1,15 @@
-// Drives the sorvane page in Debian's headless Chromium through playwright-core.
+// Drives the sorvane page in Debian's headless Chromium through playwright-core,
+// and in the three engines, Chromium, Firefox and WebKit, through the table of
+// ENGINES, for the checks that must hold in every browser.
 //
 // Every test serves the page itself on a port the system picks (port 0), so runs
 // never collide, and starts its own browser with a fresh profile.
 
+import { spawn } from 'node:child_process';
+import { existsSync, readdirSync } from 'node:fs';
 import { readFile } from 'node:fs/promises';
 import { createServer } from 'node:http';
+import { createServer as createNetServer } from 'node:net';
 import { extname, join } from 'node:path';
 import { inflateSync } from 'node:zlib';
 
@@ -294,4 +299,308 @@ function predict(filter, left, up, upLeft) {
     }
     default: throw new Error(`unknown PNG filter ${filter}`);
   }
+}
+
+// Every engine: the browsers of the table below, each driven by what it
+// speaks, behind one set of calls, so that one check runs in them all.
+//
+// A browser of the table opens the page in a window of WINDOW, on an Xvfb
+// screen of SCREEN where it needs one, and resolves to an object with
+//   evaluate(fn, arg)  fn(arg) in the page, awaited there;
+//   inProgram(fn, arg) the same where the program draws (its worker, or the
+//                      page where it runs there), or null where the driver
+//                      cannot reach that (programOutOfReach says why);
+//   key(name), click(selector)  real input, as a person gives it;
+//   picture()          the canvas's pixels, { width, height, rgba };
+//   errors             the page's uncaught errors, or null where the driver
+//                      reports none (noErrorReport says why);
+//   goto(url), close().
+export const WINDOW = { width: 1400, height: 1100 };
+const SCREEN = '1600x1200x24';
+
+export const ENGINES = {
+  // Headless, as every other test of the page runs it.
+  chromium: {
+    packages: ['chromium'],
+    binary: () => CHROMIUM,
+    async launch() {
+      const session = await start();
+      return {
+        async open(url) {
+          const context = await session.browser.newContext({ viewport: WINDOW, deviceScaleFactor: 1 });
+          const page = await context.newPage();
+          const errors = [];
+          page.on('pageerror', (error) => errors.push(error.message));
+          await page.goto(url);
+          const worker = () => page.workers().at(-1) ?? page;
+          return {
+            errors,
+            evaluate: (fn, arg) => page.evaluate(fn, arg),
+            inProgram: async (fn, arg) => worker().evaluate(fn, arg),
+            key: (name) => page.keyboard.press(name),
+            click: (selector) => page.click(selector),
+            picture: () => canvasPixels(page),
+            goto: (to) => page.goto(to),
+            close: () => context.close(),
+          };
+        },
+        close: () => session.close(),
+      };
+    },
+  },
+
+  // Firefox through WebDriver BiDi, which refuses to set the viewport: its
+  // window is sized instead. Headless, it has no WebGL here.
+  firefox: {
+    packages: ['firefox-esr'],
+    binary: () => '/usr/bin/firefox-esr',
+    programOutOfReach: 'Firefox\u2019s WebDriver BiDi finds no realm for the worker that the program draws in',
+    async launch(display) {
+      const { default: puppeteer } = await import('puppeteer-core');
+      const browser = await puppeteer.launch({
+        browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null,
+        env: onScreen(display),
+      });
+      return {
+        async open(url) {
+          const page = await browser.newPage();
+          await browser.setWindowBounds(await page.windowId(), { left: 0, top: 0, ...WINDOW });
+          const errors = [];
+          page.on('pageerror', (error) => errors.push(error.message));
+          await page.goto(url);
+          const onPage = (fn, arg) => page.evaluate(fn, arg);
+          return {
+            errors,
+            evaluate: onPage,
+            inProgram: async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null),
+            key: (name) => page.keyboard.press(name),
+            click: (selector) => page.click(selector),
+            picture: async () => decodePng(await (await page.$('#canvas')).screenshot()),
+            goto: (to) => page.goto(to),
+            close: () => page.close(),
+          };
+        },
+        close: () => browser.close(),
+      };
+    },
+  },
+
+  // WebKitGTK's MiniBrowser through WebKitWebDriver: classic WebDriver, over
+  // HTTP, which reaches no worker and reports no page errors; its screenshots
+  // leave WebGL out, so the picture is read from the context itself.
+  webkit: {
+    packages: ['webkit2gtk-driver'],
+    binary: miniBrowser,
+    programOutOfReach: 'classic WebDriver reaches no worker, where the program draws',
+    noErrorReport: 'classic WebDriver reports no uncaught errors of the page',
+    async launch(display) {
+      const port = await freePort();
+      const driver = spawn('WebKitWebDriver', [`--port=${port}`], {
+        stdio: 'ignore', env: onScreen(display),
+      });
+      const exited = new Promise((resolve) => { driver.on('exit', resolve); });
+      const call = webDriver(`http://127.0.0.1:${port}`);
+      const { sessionId } = await call('POST', '/session', {
+        capabilities: {
+          alwaysMatch: { 'webkitgtk:browserOptions': { binary: this.binary(), args: ['--automation'] } },
+        },
+      });
+      const session = `/session/${sessionId}`;
+      await call('POST', `${session}/window/rect`, WINDOW);
+      const onPage = (fn, arg) => call('POST', `${session}/execute/async`, {
+        script: `const done = arguments[1];
+          Promise.resolve().then(() => (${fn})(arguments[0]))
+            .then((value) => done({ value }), (error) => done({ error: String(error) }));`,
+        args: [arg ?? null],
+      }).then(({ value, error }) => {
+        if (error) throw new Error(`in the page: ${error}`);
+        return value;
+      });
+      const inProgram = async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null);
+      const keys = { F11: '\uE03B', Escape: '\uE00C', End: '\uE010' };
+      return {
+        async open(url) {
+          await call('POST', `${session}/url`, { url });
+          return {
+            errors: null,
+            evaluate: onPage,
+            inProgram,
+            key: (name) => call('POST', `${session}/actions`, {
+              actions: [{
+                type: 'key', id: 'keyboard',
+                actions: [{ type: 'keyDown', value: keys[name] }, { type: 'keyUp', value: keys[name] }],
+              }],
+            }),
+            async click(selector) {
+              const found = await call('POST', `${session}/element`, { using: 'css selector', value: selector });
+              await call('POST', `${session}/element/${Object.values(found)[0]}/click`, {});
+            },
+            async picture() {
+              const { width, height, rgba } = await inProgram(nextFramePixels);
+              return { width, height, rgba: Buffer.from(rgba, 'base64') };
+            },
+            goto: (to) => call('POST', `${session}/url`, { url: to }),
+            close: async () => {},
+          };
+        },
+        async close() {
+          await call('DELETE', session).catch(() => {});
+          driver.kill();
+          await exited;
+        },
+      };
+    },
+  },
+};
+
+// The engine's browser with the page's server, and its own X server where it
+// needs one; closed together.
+export async function launchEngine(name) {
+  const engine = ENGINES[name];
+  const site = await servePage();
+  const screen = name === 'chromium' ? null : await startXvfb();
+  const browser = await engine.launch(screen?.display);
+  return {
+    open: () => browser.open(site.url),
+    site,
+    async close() {
+      await browser.close();
+      await screen?.close();
+      await site.close();
+    },
+  };
+}
+
+// The packages of an engine whose browser is not installed, or none.
+export function missingEngine(name) {
+  const engine = ENGINES[name];
+  const binary = engine.binary();
+  return binary && existsSync(binary) ? null : engine.packages;
+}
+
+// Resolves to fn(arg) in the page once it is truthy, asking every 100 ms
+// until timeout. A page that is loading again answers with an error until it
+// is there.
+export async function waitInPage(page, fn, arg, timeout = 30000) {
+  const deadline = Date.now() + timeout;
+  for (;;) {
+    let value;
+    let error = null;
+    try {
+      value = await page.evaluate(fn, arg);
+    } catch (thrown) {
+      error = thrown;
+    }
+    if (value) return value;
+    if (Date.now() > deadline) throw error ?? new Error(`timed out waiting in the page for ${fn}`);
+    await new Promise((resolve) => { setTimeout(resolve, 100); });
+  }
+}
+
+// Whether the program runs on the page itself rather than in a worker.
+async function programOnPage(evaluate) {
+  return evaluate(() => typeof Module === 'object');
+}
+
+// In the program's realm: the pixels of its next frame, read straight after
+// its draw, before the browser shows the frame and clears its buffer, as
+// { width, height, rgba } with rgba in base64 (rows from the bottom up).
+export function nextFramePixels() {
+  const gl = Module.ctx;
+  return new Promise((resolve) => {
+    const read = () => {
+      delete gl.drawArrays;
+      delete gl.drawElements;
+      const width = gl.drawingBufferWidth;
+      const height = gl.drawingBufferHeight;
+      const rgba = new Uint8Array(width * height * 4);
+      gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+      let binary = '';
+      for (let i = 0; i < rgba.length; i += 0x8000) {
+        binary += String.fromCharCode(...rgba.subarray(i, i + 0x8000));
+      }
+      resolve({ width, height, rgba: btoa(binary) });
+    };
+    for (const name of ['drawArrays', 'drawElements']) {
+      const draw = gl[name];
+      gl[name] = function (...args) {
+        draw.apply(this, args);
+        read();
+      };
+    }
+  });
+}
+
+// WebKitGTK's MiniBrowser, wherever the architecture's library folder is.
+function miniBrowser() {
+  for (const folder of readdirSync('/usr/lib')) {
+    for (const api of ['webkit2gtk-4.1', 'webkit2gtk-4.0']) {
+      const path = join('/usr/lib', folder, api, 'MiniBrowser');
+      if (existsSync(path)) return path;
+    }
+  }
+  return null;
+}
+
+// A classic WebDriver endpoint's calls: call(method, path, body) resolves to
+// the answer's value, once the driver listens.
+function webDriver(url) {
+  return async function call(method, path, body) {
+    const deadline = Date.now() + 30000;
+    for (;;) {
+      let response;
+      try {
+        response = await fetch(url + path, {
+          method, headers: { 'Content-Type': 'application/json' },
+          body: body === undefined ? undefined : JSON.stringify(body),
+        });
+      } catch (error) {
+        if (error.cause?.code !== 'ECONNREFUSED' || Date.now() > deadline) throw error;
+        await new Promise((resolve) => { setTimeout(resolve, 100); });
+        continue;
+      }
+      const { value } = await response.json();
+      if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
+      return value;
+    }
+  };
+}
+
+async function freePort() {
+  const server = createNetServer();
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const { port } = server.address();
+  await new Promise((resolve) => server.close(resolve));
+  return port;
+}
+
+// The environment of a browser whose windows go to display, an X server's, and
+// not to the Wayland desktop of whoever runs the tests.
+function onScreen(display) {
+  const { WAYLAND_DISPLAY, ...environment } = process.env;
+  return { ...environment, DISPLAY: display, GDK_BACKEND: 'x11' };
+}
+
+// A private X server on a display that it picks itself (-displayfd), so that
+// runs never collide; resolves to { display, close() }.
+export async function startXvfb() {
+  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', SCREEN, '-nolisten', 'tcp'], {
+    stdio: ['ignore', 'ignore', 'ignore', 'pipe'],
+  });
+  const exited = new Promise((resolve) => { xvfb.on('exit', resolve); });
+  const number = await new Promise((resolve, reject) => {
+    let text = '';
+    xvfb.stdio[3].on('data', (chunk) => {
+      text += chunk;
+      if (text.includes('\n')) resolve(text.trim());
+    });
+    exited.then((code) => reject(new Error(`Xvfb ended with ${code} before it took a display`)));
+  });
+  return {
+    display: `:${number}`,
+    async close() {
+      xvfb.kill();
+      await exited;
+    },
+  };
 }

@@ -8,16 +8,39 @@ import { devices } from 'playwright-core';
 
 import { start, statusLine } from './harness.mjs';
 
-const SIZES = ['iPhone SE', 'iPhone 13', 'Pixel 7', 'Pixel 7 landscape', 'iPad Mini'];
+// An iPhone's Safari has full screen for videos only: there the page's own
+// full-window mode stands in, tested with the Fullscreen API taken away.
+const PHONES = [
+  ['iPhone SE', { elementFullScreen: false }],
+  ['iPhone 13', { elementFullScreen: false }],
+  ['Pixel 7', { elementFullScreen: true }],
+  ['Pixel 7 landscape', { elementFullScreen: true }],
+  ['iPad Mini', { elementFullScreen: true }],
+];
+
+function removeFullscreenApi() {
+  for (const name of ['requestFullscreen', 'webkitRequestFullscreen', 'webkitRequestFullScreen']) {
+    delete Element.prototype[name];
+  }
+  for (const name of ['exitFullscreen', 'fullscreenElement', 'fullscreenEnabled', 'onfullscreenchange']) {
+    delete Document.prototype[name];
+  }
+}
 
 let session;
 before(async () => { session = await start(); });
 after(() => session.close());
 
-for (const name of SIZES) {
-  test(`${name}: fits, shows the whole picture, and its buttons work by touch`, async () => {
+// In the page: whether the picture is in the full window (on) at this size.
+const showing = ([[width, height], on]) => canvas.width === width && canvas.height === height &&
+  document.getElementById('frame').classList.contains('full-window') === on;
+
+for (const [name, { elementFullScreen }] of PHONES) {
+  const how = elementFullScreen ? '' : ', with no full screen for elements';
+  test(`${name}${how}: fits, shows the whole picture, and its buttons work by touch`, async () => {
     const { defaultBrowserType, ...device } = devices[name];
     const context = await session.browser.newContext(device);
+    if (!elementFullScreen) await context.addInitScript(removeFullscreenApi);
     const page = await context.newPage();
     page.errors = [];
     page.on('pageerror', (error) => page.errors.push(error.message));
@@ -36,6 +59,27 @@ for (const name of SIZES) {
     // The drawing buffer has the canvas's size in device pixels.
     const side = Math.round(box.width * device.deviceScaleFactor);
     await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
+
+    if (!elementFullScreen) {
+      // The whole viewport, by a tap or F11, over the buttons, which then work
+      // as in full screen; the next gives the picture its size back, and End
+      // leaves the full window too, to show how the program ended.
+      const viewport = [width, height].map((side) => Math.round(side * device.deviceScaleFactor));
+      for (const press of [() => page.tap('#fullscreen'), () => page.keyboard.press('F11')]) {
+        await press();
+        await page.waitForFunction(showing, [viewport, true]);
+        await press();
+        await page.waitForFunction(showing, [[side, side], false]);
+      }
+      await page.tap('#fullscreen');
+      await page.waitForFunction(showing, [viewport, true]);
+      await page.tap('#end');
+      await page.waitForFunction(() => !document.getElementById('frame').classList.contains('full-window'));
+      assert.equal(await statusLine(page), 'sorvane ended with status 0.');
+      assert.deepEqual(page.errors, []);
+      await context.close();
+      return;
+    }
 
     // Full screen left the browser's way first (a swipe does what exitFullscreen
     // does), then one tap enters it again and the next leaves it.

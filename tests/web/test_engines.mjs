@@ -1,0 +1,102 @@
+// What holds in every browser engine of the harness's table, in the one that
+// SORVANE_ENGINE names: the page runs and shows exactly the 500 progress lines,
+// draws the figure and turns it, goes to full screen and back by F11 and by its
+// button, brings the figure back after a lost and restored WebGL context, and
+// ends with status 0 by Escape and by End.
+
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import {
+  ENGINES, colourCount, differingPixels, expectedProgress, launchEngine, missingEngine, waitInPage,
+} from './harness.mjs';
+
+const name = process.env.SORVANE_ENGINE ?? 'chromium';
+const engine = ENGINES[name];
+const missing = missingEngine(name);
+
+const running = () => document.getElementById('status').textContent.startsWith('Running');
+const endedWell = () => document.getElementById('status').textContent === 'sorvane ended with status 0.';
+
+// Resolves once the canvas shows a figure of many colours, and then another.
+async function drawsAndTurns(page) {
+  const deadline = Date.now() + 30000;
+  let first;
+  while (colourCount(first = await page.picture()) <= 1000) {
+    if (Date.now() > deadline) assert.fail('no figure on the canvas');
+  }
+  while (differingPixels(await page.picture(), first) < 1000) {
+    if (Date.now() > deadline) assert.fail('the figure does not turn');
+  }
+}
+
+if (missing) {
+  // The roots of scripts/test-in install Chromium only: the other engines are
+  // tested once, in the machine's own run, where a missing one is a failure.
+  const reason = `not installed in this Debian root: ${missing.join(', ')}`;
+  test(`${name}: the page`, { skip: process.env.SORVANE_SUITE_IN_ROOT ? reason : false }, () => {
+    assert.fail(`not installed: ${missing.join(', ')}`);
+  });
+} else {
+  let browser;
+  let page;
+  before(async () => {
+    browser = await launchEngine(name);
+    page = await browser.open();
+  });
+  after(() => browser?.close());
+
+  test(`${name}: the page runs and shows exactly the 500 progress lines`, async () => {
+    await waitInPage(page, running, undefined, 60000);
+    const output = () => document.getElementById('output').textContent;
+    assert.equal(await page.evaluate(output), expectedProgress());
+  });
+
+  test(`${name}: it draws the figure and turns it, and prints nothing more`, async () => {
+    await drawsAndTurns(page);
+    assert.equal(await page.evaluate(() => document.getElementById('output').textContent), expectedProgress());
+  });
+
+  test(`${name}: F11 and the button go to full screen and back to the same size`, async () => {
+    for (const press of [() => page.key('F11'), () => page.click('#fullscreen')]) {
+      const size = await page.evaluate(() => [canvas.width, canvas.height]);
+      await press();
+      await waitInPage(page, ([width, height]) => document.fullscreenElement !== null &&
+        canvas.width > width && canvas.height > height, size);
+      await press();
+      await waitInPage(page, ([width, height]) => document.fullscreenElement === null &&
+        canvas.width === width && canvas.height === height, size);
+    }
+  });
+
+  test(`${name}: a lost and restored WebGL context brings the figure back`, async (t) => {
+    const lost = await page.inProgram(() => {
+      self.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
+      self.loseContext.loseContext();
+      return true;
+    });
+    if (!lost) {
+      t.skip(engine.programOutOfReach);
+      return;
+    }
+    await waitInPage(page, () => document.getElementById('status').textContent.includes('WebGL context'));
+    await page.inProgram(() => self.loseContext.restoreContext());
+    await waitInPage(page, running, undefined, 60000);
+    assert.match(await page.evaluate(() => notice.textContent), /sorvane started again/);
+    await drawsAndTurns(page);
+  });
+
+  test(`${name}: Escape ends the program with status 0, and End does too`, async () => {
+    await page.key('Escape');
+    await waitInPage(page, endedWell);
+    await page.goto(browser.site.url);
+    await waitInPage(page, running, undefined, 60000);
+    await page.click('#end');
+    await waitInPage(page, endedWell);
+  });
+
+  test(`${name}: no uncaught error on the page`, (t) => {
+    if (!page.errors) t.skip(engine.noErrorReport);
+    else assert.deepEqual(page.errors, []);
+  });
+}
