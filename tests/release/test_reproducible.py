@@ -109,6 +109,24 @@ def members(path):
     return found
 
 
+def changed_since(tarball, tree):
+    """The files whose contents differ between a source package's tarball and
+    a tree of the sources, or that the tree has lost since."""
+    with tarfile.open(tarball) as archive:
+        packed = {member.name.split("/", 1)[1]: archive.extractfile(member).read()
+                  for member in archive.getmembers() if member.isfile()}
+    changed = []
+    for name, contents in sorted(packed.items()):
+        path = os.path.join(tree, name)
+        if os.path.islink(path) or not os.path.isfile(path):
+            changed.append(name)
+            continue
+        with open(path, "rb") as copy:
+            if copy.read() != contents:
+                changed.append(name)
+    return changed
+
+
 def describe(first, second):
     ours, theirs = members(first), members(second)
     lines = [f"{os.path.basename(first)} differs:"]
@@ -133,6 +151,12 @@ class Reproducible(unittest.TestCase):
             for name in os.listdir(PACKAGES):
                 shutil.copy(os.path.join(PACKAGES, name), outputs[0])
             copy_sources(trees[1])
+            # package.build took the sources earlier in the run: where they
+            # have been edited since, the builds would differ for that alone.
+            changed = changed_since(os.path.join(PACKAGES, f"sorvane_{VERSION}.tar.xz"),
+                                    trees[1])
+            self.assertEqual(changed, [], "the sources changed after package.build made the "
+                             "first Debian packages: run it and this check again")
             # freeglut's tarball, pinned by its hash, is fetched once.
             download = os.path.join("build", "dist-windows", "freeglut", "download")
             os.makedirs(os.path.join(trees[1], download))
