@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts: times their steps. `step NAME` ends the step under
 # way and starts NAME; the step under way when the script exits ends with it,
 # failed if the script fails. Each step's end is printed with its time, and
