@@ -15,7 +15,9 @@ DESKTOP_TEST_PACKAGES=(xfwm4 mutter kwin-x11 kwin-wayland kwin-style-breeze west
 # The Debian packages are built in minimal Debian roots (scripts/debian-build),
 # which debootstrap makes; what the builds need is installed in those roots.
 PACKAGE_PACKAGES=(debootstrap)
-PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
+PACKAGE_CHECK_PACKAGES=(desktop-file-utils man-db)
+# What ./scripts/test --release checks the Debian packages with, besides.
+ROOTS_CHECK_PACKAGES=(lintian appstream)
 LINT_PACKAGES=(clang-format clang-tidy cppcheck flake8)
 # The browser build (brotli for the page's compressed copies) and its tests.
 # Node.js with npm comes with the machine; a Debian nodejs without it gets

@@ -1,6 +1,7 @@
 """The package's own test (debian/tests) under Debian's autopkgtest runner, as
-Debian's CI would run it: the binary package that scripts/debian-build makes
-for this machine, with its source package, tested by autopkgtest's null
+Debian's CI would run it: the binary package made for this machine, with its
+source package (the folder that SORVANE_DEBIAN_PACKAGES names, which
+package.build fills with scripts/debian-build), tested by autopkgtest's null
 server in a fresh layer over a minimal Debian 12 root that has autopkgtest
 installed. The runner installs the test's dependencies and the package there,
 never on this machine."""
@@ -11,11 +12,14 @@ import subprocess
 import tempfile
 import unittest
 
+from harness import share_apt_downloads
+
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
-VERSION = os.environ["SORVANE_VERSION"]
+PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
 # Made the first time from the build's own Debian 12 root and kept.
 ROOTS = os.path.join(SOURCE, "build", "debian-build")
 ROOT = os.path.join(ROOTS, "bookworm-autopkgtest")
+DOWNLOADS = os.path.join(ROOTS, "downloads-bookworm")
 DEBIAN_ROOT = os.path.join(SOURCE, "scripts", "debian-root")
 EPOCH = "1700000000"
 
@@ -32,11 +36,8 @@ def in_root(*command, layer=None):
 
 class Autopkgtest(unittest.TestCase):
     def test_the_package_passes_its_autopkgtest(self):
+        machine = subprocess.check_output(["dpkg", "--print-architecture"], text=True).strip()
         with tempfile.TemporaryDirectory() as scratch:
-            status, output = run(os.path.join(SOURCE, "scripts", "debian-build"), scratch,
-                                 subprocess.check_output(["dpkg", "--print-architecture"],
-                                                         text=True).strip())
-            self.assertEqual(status, 0, output)
             if not os.path.exists(os.path.join(ROOT, ".autopkgtest")):
                 # A copy of the Debian 12 root that the build has just used,
                 # rather than a second one made from the archive.
@@ -52,12 +53,17 @@ class Autopkgtest(unittest.TestCase):
             layer = os.path.join(scratch, "layer")
             packages = os.path.join(layer, "changes", "srv")
             os.makedirs(packages)
-            for name in os.listdir(scratch):
-                if name.startswith("sorvane_"):
-                    shutil.copy(os.path.join(scratch, name), packages)
+            for name in os.listdir(PACKAGES):
+                if name.endswith((".dsc", ".tar.xz", f"_{machine}.deb")):
+                    shutil.copy(os.path.join(PACKAGES, name), packages)
+            # The test's dependencies come from the downloads of the Debian 12
+            # builds and installs where those have them.
+            archives = os.path.join(layer, "changes", "var", "cache", "apt", "archives")
+            share_apt_downloads(DOWNLOADS, archives)
             status, output = in_root(
                 "sh", "-c", "cd /srv && exec autopkgtest sorvane_*.deb sorvane_*.dsc -- null",
                 layer=layer)
+            share_apt_downloads(archives, DOWNLOADS)
         self.assertEqual(status, 0, output)
         self.assertRegex(output, r"(?m)^window +PASS")
 

@@ -1,4 +1,5 @@
-"""The Debian packages as ./scripts/release makes them, one per architecture,
+"""The Debian packages as ./scripts/release makes them, one per architecture
+(the folder that SORVANE_DEBIAN_PACKAGES names, which package.build fills),
 each installed as a user would with apt-get in a fresh minimal root of every
 Debian release that has the architecture, so that its dependencies come from
 that architecture's archive. The program runs from it on an Xvfb screen, under
@@ -15,16 +16,16 @@ import tempfile
 import time
 import unittest
 
-from harness import Sorvane, XServer, colours, expected_progress
+from harness import Sorvane, XServer, colours, expected_progress, share_apt_downloads
 
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
 VERSION = os.environ["SORVANE_VERSION"]
+PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
 # Minimal roots by suite, made the first time and kept as made; each row lays
 # a fresh layer over one. scripts/debian-build builds the packages over the
 # same roots.
 ROOTS = os.environ["SORVANE_DEBIAN_ROOTS"]
 DEBIAN_ROOT = os.path.join(SOURCE, "scripts", "debian-root")
-EPOCH = "1700000000"
 CLOCK = "2023-11-14 22:13:20"
 # Each architecture's emulator and its GNU triplet.
 ARCHITECTURES = {"amd64": (None, "x86_64-linux-gnu"),
@@ -73,6 +74,11 @@ class Root:
     def __init__(self, suite, arch, layer):
         self.suite, self.arch = suite, arch
         self.command = [DEBIAN_ROOT, "--layer", layer, suite, os.path.join(ROOTS, suite)]
+        # apt's downloads are kept for each release where scripts/debian-build
+        # keeps those of its layers: rows of one release share their emulator,
+        # and the native rows the libraries that the builds linked.
+        self.archives = os.path.join(layer, "changes", "var", "cache", "apt", "archives")
+        self.downloads = os.path.join(ROOTS, f"downloads-{suite}")
 
     def run(self, *command, stdin=None):
         result = subprocess.run([*self.command, *command], input=stdin, capture_output=True,
@@ -121,20 +127,16 @@ class Install(unittest.TestCase):
     def test_install_run_and_purge_on_each_architecture(self):
         native = subprocess.run(["dpkg", "--print-architecture"], capture_output=True,
                                 text=True, check=True).stdout.strip()
-        with tempfile.TemporaryDirectory() as scratch:
-            built = subprocess.run(
-                [os.path.join(SOURCE, "scripts", "release"), "--build-only", scratch,
-                 *(f"deb-{arch}" for arch in ARCHITECTURES)],
-                env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH), capture_output=True, text=True,
-                timeout=1800, check=False)
-            self.assertEqual(built.returncode, 0, built.stdout + built.stderr)
+        # Beside the roots, on their file system, so that the layers' apt
+        # shares its downloads by hard links.
+        with tempfile.TemporaryDirectory(dir=ROOTS, prefix="install-") as scratch:
             references = {}
             handlers = os.listdir(BINFMT)
             for suite, arch in ROWS:
                 with self.subTest(arch=arch, release=suite):
                     references[suite, arch] = self.check(
                         Root(suite, arch, os.path.join(scratch, f"{suite}-{arch}")),
-                        os.path.join(scratch, f"sorvane_{VERSION}_{arch}.deb"),
+                        os.path.join(PACKAGES, f"sorvane_{VERSION}_{arch}.deb"),
                         native, references.get((suite, native)))
                     self.assertEqual(os.listdir(BINFMT), handlers, f"{arch} on {suite}")
 
@@ -152,9 +154,11 @@ class Install(unittest.TestCase):
             root.run("dpkg", "--add-architecture", root.arch)
             tools.append(RELEASES[root.suite][0])
         root.run("apt-get", "update", "-qq")
+        share_apt_downloads(root.downloads, root.archives)
         root.run(*APT_GET, "install", "--no-install-recommends", *tools)
         before = root.files()
         root.run(*APT_GET, "install", "/tmp/sorvane.deb")
+        share_apt_downloads(root.archives, root.downloads)
         self.assertIn("/usr/bin/sorvane f 755", root.files(), where)
         installed = time.monotonic()
 

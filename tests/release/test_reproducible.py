@@ -1,10 +1,12 @@
 """The Debian source package, the Debian package of every architecture and the
-Windows zip as ./scripts/release makes them, from two copies of these sources
-at different paths, the second copied and built later, with another umask and
-time zone: every byte the same. Where a file differs, the failure names the
-members in it that differ and how. The two builds share the Debian roots that
-scripts/debian-build keeps in this tree's build/debian-build, as they share
-the compilers of this machine."""
+Windows zip as ./scripts/release makes them, built twice at different paths,
+the second copied and built later, with another umask and time zone: every
+byte the same. The first Debian packages are those that package.build made
+from these sources (the folder that SORVANE_DEBIAN_PACKAGES names), the first
+zip is built from a copy of them; the second of each from another copy. Where
+a file differs, the failure names the members in it that differ and how. The
+builds share the Debian roots that scripts/debian-build keeps in this tree's
+build/debian-build, as they share the compilers of this machine."""
 
 import filecmp
 import glob
@@ -20,12 +22,27 @@ import zipfile
 
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
 VERSION = os.environ["SORVANE_VERSION"]
-# Any fixed time will do; a release takes its commit's.
+PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
+# The time package.build gives them; a release takes its commit's.
 EPOCH = "1700000000"
 # Build trees, downloads, Git's data and the web tests' packages are no part of
 # the sources.
 SKIPPED_AT_TOP = {"build", "dist", ".git", ".cache"}
 SKIPPED_ANYWHERE = {"node_modules", "__pycache__"}
+
+
+def git_files():
+    """Where the sources are a checkout, git's list of their files, committed or
+    not, less what it ignores: what scripts/debian-build takes from them, and
+    so what the first Debian packages were made of. Else None."""
+    top = subprocess.run(["git", "-C", SOURCE, "rev-parse", "--show-toplevel"],
+                         capture_output=True, text=True, check=False)
+    if top.returncode != 0 or not os.path.samefile(top.stdout.strip(), SOURCE):
+        return None
+    listed = subprocess.run(["git", "-C", SOURCE, "ls-files", "-z", "--cached", "--others",
+                             "--exclude-standard"], capture_output=True, text=True, check=True)
+    return [name for name in listed.stdout.split("\0")
+            if name and os.path.lexists(os.path.join(SOURCE, name))]
 
 
 def copy_sources(destination):
@@ -35,13 +52,23 @@ def copy_sources(destination):
 
     # Plain copies, not copy2: every file gets the time of its copy, so the two
     # trees differ in that too.
-    shutil.copytree(SOURCE, destination, ignore=skipped, symlinks=True,
-                    copy_function=shutil.copy)
+    names = git_files()
+    if names is None:
+        shutil.copytree(SOURCE, destination, ignore=skipped, symlinks=True,
+                        copy_function=shutil.copy)
+        return
+    for name in names:
+        source, copy = os.path.join(SOURCE, name), os.path.join(destination, name)
+        os.makedirs(os.path.dirname(copy), exist_ok=True)
+        if os.path.islink(source):
+            os.symlink(os.readlink(source), copy)
+        else:
+            shutil.copy(source, copy)
 
 
-def build(tree, output, umask, zone):
+def build(tree, output, umask, zone, *parts):
     result = subprocess.run(
-        [os.path.join(tree, "scripts", "release"), "--build-only", output, "debs", "win64"],
+        [os.path.join(tree, "scripts", "release"), "--build-only", output, *parts],
         env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=zone,
                  SORVANE_DEBIAN_ROOTS=os.path.join(SOURCE, "build", "debian-build")),
         umask=umask, capture_output=True, text=True, timeout=1500, check=False)
@@ -82,6 +109,24 @@ def members(path):
     return found
 
 
+def changed_since(tarball, tree):
+    """The files whose contents differ between a source package's tarball and
+    a tree of the sources, or that the tree has lost since."""
+    with tarfile.open(tarball) as archive:
+        packed = {member.name.split("/", 1)[1]: archive.extractfile(member).read()
+                  for member in archive.getmembers() if member.isfile()}
+    changed = []
+    for name, contents in sorted(packed.items()):
+        path = os.path.join(tree, name)
+        if os.path.islink(path) or not os.path.isfile(path):
+            changed.append(name)
+            continue
+        with open(path, "rb") as copy:
+            if copy.read() != contents:
+                changed.append(name)
+    return changed
+
+
 def describe(first, second):
     ours, theirs = members(first), members(second)
     lines = [f"{os.path.basename(first)} differs:"]
@@ -102,14 +147,22 @@ class Reproducible(unittest.TestCase):
                        os.path.join(scratch, "second-downloads")]
 
             copy_sources(trees[0])
-            build(trees[0], outputs[0], 0o022, "UTC")
+            build(trees[0], outputs[0], 0o022, "UTC", "win64")
+            for name in os.listdir(PACKAGES):
+                shutil.copy(os.path.join(PACKAGES, name), outputs[0])
             copy_sources(trees[1])
+            # package.build took the sources earlier in the run: where they
+            # have been edited since, the builds would differ for that alone.
+            changed = changed_since(os.path.join(PACKAGES, f"sorvane_{VERSION}.tar.xz"),
+                                    trees[1])
+            self.assertEqual(changed, [], "the sources changed after package.build made the "
+                             "first Debian packages: run it and this check again")
             # freeglut's tarball, pinned by its hash, is fetched once.
             download = os.path.join("build", "dist-windows", "freeglut", "download")
             os.makedirs(os.path.join(trees[1], download))
             for tarball in glob.glob(os.path.join(trees[0], download, "*.orig.tar.gz")):
                 shutil.copy(tarball, os.path.join(trees[1], download))
-            build(trees[1], outputs[1], 0o027, "XST-13:45")
+            build(trees[1], outputs[1], 0o027, "XST-13:45", "debs", "win64")
 
             names = sorted([f"sorvane-{VERSION}-win64.zip", f"sorvane_{VERSION}.dsc",
                             f"sorvane_{VERSION}.tar.xz",

@@ -1,0 +1,37 @@
+# shellcheck shell=bash
+# Sourced by the scripts: times their steps. `step NAME` ends the step under
+# way and starts NAME; the step under way when the script exits ends with it,
+# failed if the script fails. Each step's end is printed with its time, and
+# where SORVANE_STEP_TIMES names a file, added to it as one line of NAME,
+# seconds and passed or failed, separated by tabs, for .ci/run's table.
+
+step_name=
+step_start=0
+
+end_step() {
+    [ -n "$step_name" ] || return 0
+    local seconds=$((SECONDS - step_start))
+    printf '== %s ... %s in %d:%02d\n' "$step_name" "$1" $((seconds / 60)) $((seconds % 60))
+    if [ -n "${SORVANE_STEP_TIMES:-}" ]; then
+        printf '%s\t%d\t%s\n' "$step_name" "$seconds" "$1" >>"$SORVANE_STEP_TIMES"
+    fi
+    step_name=
+}
+
+step() {
+    end_step passed
+    step_name=$1
+    step_start=$SECONDS
+    echo "== $step_name"
+}
+
+trap 'if [ $? -eq 0 ]; then end_step passed; else end_step failed; fi' EXIT
+
+# The lines of a SORVANE_STEP_TIMES file as a table, minutes and seconds.
+print_steps() {
+    local name seconds result
+    printf '%-36s %7s  %s\n' step time result
+    while IFS=$'\t' read -r name seconds result; do
+        printf '%-36s %4d:%02d  %s\n' "$name" $((seconds / 60)) $((seconds % 60)) "$result"
+    done <"$1"
+}
