@@ -80,24 +80,25 @@ void Scene::watchRestore()
     const WindowOrigin origin = windowOrigin();
     const int width = glutGet(GLUT_WINDOW_WIDTH);
     const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    const bool asSaved =
-        origin.x == savedX && origin.y == savedY && width == savedWidth && height == savedHeight;
+    const bool sizeAsSaved = width == savedWidth && height == savedHeight;
+    const bool asSaved = origin.x == savedX && origin.y == savedY && sizeAsSaved;
     // GNOME (mutter 48 and 50) puts the window back without its frame, where
-    // it gives it the size and place asked for, and then puts the frame back
-    // inside that same rectangle: the window ends lower and shorter by its
-    // title bar. Asked again once it has its frame, it complies. Only that is
-    // undone, and once: a move of the user's keeps the size, so it never looks
-    // like this.
-    const bool frameInside = origin.x == savedX + frame.left && origin.y == savedY + frame.top &&
-                             width == savedWidth - frame.left - frame.right &&
-                             height == savedHeight - frame.top - frame.bottom;
-    if (frameInside && !asSaved) {
+    // it gives it the size and place asked for, and then gives the frame back
+    // with its corner where the window's was: the window stands lower by its
+    // title bar, and mostly shorter by it too, the frame keeping the window's
+    // rectangle. Asked again once it has its frame, it complies. Only that is
+    // undone, and once; a user's move by just the frame's size, made before
+    // the frame is back, would be taken for it.
+    const bool movedByFrame = origin.x == savedX + frame.left && origin.y == savedY + frame.top &&
+                              (sizeAsSaved || (width == savedWidth - frame.left - frame.right &&
+                                               height == savedHeight - frame.top - frame.bottom));
+    if (movedByFrame && !asSaved) {
         requestSavedGeometry();
     }
     // Until the frame has changed, the window manager may not have started on
     // the way back; once it has changed back, where the window stands is the
     // window manager's doing or the user's.
-    if (asSaved || frameInside || restore == Restore::frameChanged) {
+    if (asSaved || movedByFrame || restore == Restore::frameChanged) {
         restore = Restore::over;
     }
 }

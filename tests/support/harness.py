@@ -718,6 +718,12 @@ class Sorvane:
         desktop = self.server.desktop
         self.keys("F11")
         self.wait_geometry((desktop.full_screen_origin if desktop else (0, 0)) + SCREEN, timeout)
+        if frame:
+            # Full screen is over for the window manager once it has taken the
+            # frame away too, its last step there (GNOME's); an F11 before that
+            # can come while it is still on its way.
+            wait_for(lambda: self.properties(FRAME_EXTENTS) != frame, timeout,
+                     f"the window manager to take the frame {frame} away")
         self.keys("F11")
         if not self.record:
             wait_for(lambda: self.placement() == (windowed, frame), timeout,
