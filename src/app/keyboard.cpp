@@ -78,27 +78,23 @@ void Scene::watchRestore()
         return;
     }
     const WindowOrigin origin = windowOrigin();
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    const bool sizeAsSaved = width == savedWidth && height == savedHeight;
-    const bool asSaved = origin.x == savedX && origin.y == savedY && sizeAsSaved;
+    const bool asSaved = origin.x == savedX && origin.y == savedY &&
+                         glutGet(GLUT_WINDOW_WIDTH) == savedWidth &&
+                         glutGet(GLUT_WINDOW_HEIGHT) == savedHeight;
+    // Until the frame has changed, the window manager may not have started on
+    // the way back.
+    if (!asSaved && restore == Restore::frameAsSaved) {
+        return;
+    }
     // GNOME (mutter 48 and 50) puts the window back without its frame, where
     // it gives it the size and place asked for, and then gives the frame back
     // with its corner where the window's was: the window stands lower by its
-    // title bar, and mostly shorter by it too, the frame keeping the window's
-    // rectangle. Asked again once it has its frame, it complies. Only that is
-    // undone, and once; a user's move by just the frame's size, made before
-    // the frame is back, would be taken for it.
-    const bool movedByFrame = origin.x == savedX + frame.left && origin.y == savedY + frame.top &&
-                              (sizeAsSaved || (width == savedWidth - frame.left - frame.right &&
-                                               height == savedHeight - frame.top - frame.bottom));
-    if (movedByFrame && !asSaved) {
+    // title bar, and mostly shorter by it too; mutter 48 once put it at the
+    // screen's corner instead. Asked again once it has its frame, it complies.
+    // Asked once, at the frame's return: a user moves a window by its frame,
+    // which was not there before, and every move after it stands.
+    if (!asSaved) {
         requestSavedGeometry();
     }
-    // Until the frame has changed, the window manager may not have started on
-    // the way back; once it has changed back, where the window stands is the
-    // window manager's doing or the user's.
-    if (asSaved || movedByFrame || restore == Restore::frameChanged) {
-        restore = Restore::over;
-    }
+    restore = Restore::over;
 }
