@@ -1,22 +1,15 @@
+#include "platform/desktop_window.h"
 #include "platform/exit.h"
 #include "platform/glut.h"
 #include "platform/standard_streams.h"
 #include "platform/window_origin.h"
 #include "scene/scene.h"
 
-#include <chrono>
 #include <cstdlib>
 
 namespace {
 
 constexpr int KEY_ESCAPE = 27;
-
-// How long after leaving full screen a window manager may take to start
-// putting the window back, and how long it may pause between its steps,
-// on a busy machine: GNOME 50 took up to 0.75 s before its last step on a
-// heavily loaded 2-core machine.
-constexpr auto RESTORE_START_TIME = std::chrono::seconds(1);
-constexpr auto RESTORE_STEP_TIME = std::chrono::seconds(1);
 
 } // namespace
 
@@ -51,12 +44,17 @@ void Scene::special(int key, int /*x*/, int /*y*/)
         savedY = origin.y;
         savedWidth = glutGet(GLUT_WINDOW_WIDTH);
         savedHeight = glutGet(GLUT_WINDOW_HEIGHT);
-        // A restore not yet checked is over: full screen is what was asked for.
-        restoreCheckAt.reset();
+        savedFrame = frameExtents();
+        // A way back not yet over is: full screen is what was asked for.
+        restore = Restore::over;
         glutFullScreen();
     } else {
         requestSavedGeometry();
-        restoreCheckAt = std::chrono::steady_clock::now() + RESTORE_START_TIME;
+        // Without a frame there is nothing that a window manager could put
+        // inside the saved place.
+        if (savedFrame != FrameExtents{}) {
+            restore = Restore::frameAsSaved;
+        }
     }
 }
 
@@ -67,27 +65,36 @@ void Scene::requestSavedGeometry() const
     glutPositionWindow(savedX, savedY);
 }
 
-void Scene::followRestore()
+void Scene::watchRestore()
 {
-    if (restoreCheckAt) {
-        restoreCheckAt = std::chrono::steady_clock::now() + RESTORE_STEP_TIME;
-    }
-}
-
-void Scene::checkRestoredWindow()
-{
-    if (!restoreCheckAt || std::chrono::steady_clock::now() < *restoreCheckAt) {
+    if (restore == Restore::over) {
         return;
     }
-    restoreCheckAt.reset();
-    // Some window managers put a window back from full screen in steps of
-    // their own, and the size and place asked for meanwhile come out wrong:
-    // GNOME 48 gave it back shorter and lower by its title bar, every round
-    // trip. Asked again once it is done, it complies. Once only, so that a
-    // window manager that places windows its own way is not asked forever.
+    // The frame is read first: GNOME gives it back after its last move of the
+    // window, so a place read after it is the last.
+    const FrameExtents frame = frameExtents();
+    if (frame != savedFrame) {
+        restore = Restore::frameChanged;
+        return;
+    }
     const WindowOrigin origin = windowOrigin();
-    if (glutGet(GLUT_WINDOW_WIDTH) != savedWidth || glutGet(GLUT_WINDOW_HEIGHT) != savedHeight ||
-        origin.x != savedX || origin.y != savedY) {
+    const bool asSaved = origin.x == savedX && origin.y == savedY &&
+                         glutGet(GLUT_WINDOW_WIDTH) == savedWidth &&
+                         glutGet(GLUT_WINDOW_HEIGHT) == savedHeight;
+    // Until the frame has changed, the window manager may not have started on
+    // the way back.
+    if (!asSaved && restore == Restore::frameAsSaved) {
+        return;
+    }
+    // GNOME (mutter 48 and 50) puts the window back without its frame, where
+    // it gives it the size and place asked for, and then gives the frame back
+    // with its corner where the window's was: the window stands lower by its
+    // title bar, and mostly shorter by it too; mutter 48 once put it at the
+    // screen's corner instead. Asked again once it has its frame, it complies.
+    // Asked once, at the frame's return: a user moves a window by its frame,
+    // which was not there before, and every move after it stands.
+    if (!asSaved) {
         requestSavedGeometry();
     }
+    restore = Restore::over;
 }

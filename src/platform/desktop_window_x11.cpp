@@ -81,3 +81,31 @@ void describeWindow(const char* title)
     // The toolkit's main loop flushes too, but only once it runs.
     XFlush(display);
 }
+
+FrameExtents frameExtents()
+{
+    Display* const display = glXGetCurrentDisplay();
+    const Window window = glXGetCurrentDrawable();
+    constexpr long SIDES = 4;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    FrameExtents extents;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0,
+                           SIDES, False, XA_CARDINAL, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        type == XA_CARDINAL && format == CARDINAL_FORMAT && count == SIDES) {
+        // Xlib hands 32-bit items over as longs.
+        const std::span<const long> sides{reinterpret_cast<const long*>(data), SIDES};
+        extents = {.left = static_cast<int>(sides[0]),
+                   .right = static_cast<int>(sides[1]),
+                   .top = static_cast<int>(sides[2]),
+                   .bottom = static_cast<int>(sides[3])};
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return extents;
+}

@@ -33,6 +33,6 @@ void Scene::draw()
 
 void Scene::tick()
 {
-    checkRestoredWindow();
+    watchRestore();
     draw();
 }

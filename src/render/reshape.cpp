@@ -4,8 +4,6 @@
 
 void Scene::reshape(int width, int height)
 {
-    followRestore();
-
     // The projection stays the current matrix from here on; draw's push, rotate
     // and pop act on it, and the model-view matrix stays the identity.
     glMatrixMode(GL_PROJECTION);

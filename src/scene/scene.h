@@ -2,12 +2,11 @@
 // keeps while full screen, with one operation per kind of toolkit event.
 #pragma once
 
+#include "platform/desktop_window.h"
 #include "scene/vertex.h"
 
 #include <array>
-#include <chrono>
 #include <cstddef>
-#include <optional>
 
 inline constexpr std::size_t VERTEX_COUNT = 500;
 
@@ -22,8 +21,7 @@ class Scene {
 
   private:
     void requestSavedGeometry() const; // app/keyboard.cpp
-    void followRestore();              // app/keyboard.cpp
-    void checkRestoredWindow();        // app/keyboard.cpp
+    void watchRestore();               // app/keyboard.cpp
 
     bool fullScreen = false;
     // The windowed geometry, captured on every entry into full screen and read
@@ -32,10 +30,12 @@ class Scene {
     int savedY = 0;
     int savedWidth = 0;
     int savedHeight = 0;
-    // Set on leaving full screen: when to check that the window came back as
-    // saved. Every reshape until then puts it off, so that the check comes
-    // once the window manager has finished putting the window back.
-    std::optional<std::chrono::steady_clock::time_point> restoreCheckAt;
+    // The window manager's frame around the window, as it was when full screen
+    // was entered, and how far the way back from full screen has come: watched
+    // until the window manager has given the frame back.
+    FrameExtents savedFrame;
+    enum class Restore { over, frameAsSaved, frameChanged };
+    Restore restore = Restore::over;
     // Filled by init before anything reads it, so not zeroed before that
     // (cppcheck 2.22 would have every member set by a constructor).
     // cppcheck-suppress uninitMemberVarNoCtor

@@ -9,6 +9,7 @@ announces.
 """
 
 import calendar
+import contextlib
 import dataclasses
 import glob
 import os
@@ -27,17 +28,19 @@ from frames import frame_count, last_frame
 TITLE = "Sorvane for Keth (brovask 2001)"
 VERTEX_COUNT = 500
 SCREEN = (1280, 1024)
+# The frame that the window manager draws around a window, on each side.
+FRAME_EXTENTS = "_NET_FRAME_EXTENTS"
 # Generous, since waits end as soon as their condition holds: the very first start
 # on a fresh, loaded machine (caches cold, libraries read from disk) took over 20 s.
 STARTUP_TIMEOUT = 60
 # What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print
 # first when they find something, in a build that has them.
 SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak)Sanitizer|runtime error:")
-# The program checks a window put back from full screen, before drawing a
-# frame, once the window manager has left it alone for 1 s; by a frame begun
-# this long after the window was seen back, it has checked, and asked again
-# where it had to.
-RESTORE_CHECK_S = 1.3
+# How long a window put back from full screen must stay where it is, by the
+# frames that the program draws meanwhile, for the way back to count as over:
+# longer than GNOME took to answer the program's second request for its place
+# with two busy processes beside it (up to 0.44 s).
+RESTORE_HOLD_S = 0.8
 LIBFAKETIME = next(iter(glob.glob("/usr/lib/*/faketime/libfaketimeMT.so.1")), "")
 
 
@@ -51,6 +54,20 @@ def program_binary():
 def epoch(stamp):
     """Seconds since the epoch for a UTC 'YYYY-MM-DD hh:mm:ss' stamp."""
     return calendar.timegm(time.strptime(stamp, "%Y-%m-%d %H:%M:%S"))
+
+
+@contextlib.contextmanager
+def busy(count=2):
+    """Keeps the CPU busy, as a build beside the program would: this many shell
+    loops that never wait, for as long as the block runs."""
+    loops = [subprocess.Popen(["sh", "-c", "while :; do :; done"], start_new_session=True)
+             for _ in range(count)]
+    try:
+        yield
+    finally:
+        for loop in loops:
+            loop.kill()
+            loop.wait()
 
 
 def wait_for(predicate, timeout, what, fail=True):
@@ -124,6 +141,9 @@ class Desktop:
     full_screen_origin: where the X server says a full-screen window is.
     restore_shift: how far from its place before full screen it puts a window
     back, whatever the window asks for.
+    under_load: whether the round trips are tried again with busy processes
+    beside the program (see busy).
+    load_skipped: why they are not, for a version that would have them.
     closes: whether it closes a window when another client asks it to
     (_NET_CLOSE_WINDOW), as it does for its own close button.
     absent: why the installed version has no such desktop at all, as GNOME
@@ -144,6 +164,8 @@ class Desktop:
     places_windows: bool = False
     full_screen_origin: tuple = (0, 0)
     restore_shift: tuple = (0, 0)
+    under_load: bool = False
+    load_skipped: str = None
     closes: bool = True
     absent: str = None
     version: tuple = None
@@ -163,6 +185,14 @@ class Desktop:
         return desktop
 
 
+# Beside two busy processes, mutter 50 came back exact in 9 of 10 runs on one
+# monitor and 4 of 5 on two: in the others an F11 sent through XTest never
+# reached the program, or the window stayed 39 px low. Not yet a check that
+# CI can hold it to.
+MUTTER_50_LOAD = ("mutter 50 under load: an F11 through XTest does not always reach the "
+                  "window, and the window once stayed 39 px low (1 run in 5 to 10)")
+
+
 def mutter_wayland(name, monitors):
     """GNOME's Wayland session on this many monitors of SCREEN's size, side by
     side: a window goes full screen on the one it is on. mutter 50 has no
@@ -173,7 +203,8 @@ def mutter_wayland(name, monitors):
     return Desktop(name, (*command, "--sm-disable"),
                    announces=r"Using public X11 display :(\d+)", session_bus=True,
                    xauthority=".mutter-Xwaylandauth.*", version=("mutter", "--version"),
-                   since=((50, {"command": command}),))
+                   since=((48, {"under_load": True}),
+                          (50, {"command": command, "load_skipped": MUTTER_50_LOAD})))
 
 
 # The desktops that Linux users run, by their window manager or compositor:
@@ -198,9 +229,14 @@ DESKTOPS = {desktop.name: desktop for desktop in (
     Desktop("xfwm4", ("xfwm4",), session_bus=True),
     Desktop("mutter", ("mutter", "--x11", "--sm-disable"), session_bus=True,
             version=("mutter", "--version"),
-            since=((50, {"absent": "mutter 50 has no X11 session"}),)),
+            since=((48, {"under_load": True}),
+                   (50, {"absent": "mutter 50 has no X11 session"}))),
     # Breeze (kwin-style-breeze) draws KWin's frames; without it there are none.
-    Desktop("kwin_x11", ("kwin_x11",), session_bus=True),
+    # KWin tells its version only once it has a display to run on, so the
+    # package tells it.
+    Desktop("kwin_x11", ("kwin_x11",), session_bus=True,
+            version=("dpkg-query", "--show", "--showformat=${Version}", "kwin-x11"),
+            since=((6, {"under_load": True}),)),
     mutter_wayland("mutter --wayland", 1),
     mutter_wayland("mutter --wayland, two monitors", 2),
     # kwin_wayland runs the program it is given once Xwayland is up, with
@@ -218,7 +254,9 @@ DESKTOPS = {desktop.name: desktop for desktop in (
              "--width", str(SCREEN[0]), "--height", str(SCREEN[1]), "--no-lockscreen",
              "--no-global-shortcuts", "sh -c 'echo X11 display $DISPLAY'"),
             announces=r"X11 display :(\d+)", session_bus=True, copy=True,
-            settings=(("kwinrc", "[Xwayland]\nXwaylandEisNoPrompt=true\n"),)),
+            settings=(("kwinrc", "[Xwayland]\nXwaylandEisNoPrompt=true\n"),),
+            version=("dpkg-query", "--show", "--showformat=${Version}", "kwin-wayland"),
+            since=((6, {"under_load": True}),)),
     # weston's X window manager takes a client's ConfigureRequest for its size
     # alone and places the window itself. In weston 10 it makes the frame at
     # the screen's corner and moves it to its place once shown. Leaving full
@@ -682,19 +720,58 @@ class Sorvane:
 
     def full_screen_round_trip(self, windowed=None, timeout=10):
         """F11 twice: the window must fill the screen, then come back to
-        `windowed` (x, y, width, height), by default the geometry it had. Where
-        the run counts frames, it must also stay there until the program has
-        checked it and, where it came back otherwise, asked for it again. Each
-        change of size must come within timeout seconds."""
+        `windowed` (x, y, width, height), by default the geometry it had, with
+        the frame it had. Where the run counts frames, that must be where it
+        settles: where it stays for RESTORE_HOLD_S of the program's frames.
+        Each step must come within timeout seconds."""
         windowed = windowed or self.geometry()
+        frame = self.properties(FRAME_EXTENTS)
         desktop = self.server.desktop
         self.keys("F11")
         self.wait_geometry((desktop.full_screen_origin if desktop else (0, 0)) + SCREEN, timeout)
+        if frame:
+            # Full screen is over for the window manager once it has taken the
+            # frame away too, its last step there (GNOME's); an F11 before that
+            # can come while it is still on its way.
+            wait_for(lambda: self.properties(FRAME_EXTENTS) != frame, timeout,
+                     f"the window manager to take the frame {frame} away")
         self.keys("F11")
-        self.wait_geometry(windowed, timeout)
-        if self.record:
-            self.wait_frame_begun(time.monotonic_ns() + int(RESTORE_CHECK_S * 1e9))
-            self.wait_geometry(windowed)
+        if not self.record:
+            wait_for(lambda: self.placement() == (windowed, frame), timeout,
+                     lambda: f"window geometry {windowed} with the frame {frame}, last "
+                     f"{self.placement()}")
+            return
+        # Back once the window manager has given the window its frame back too
+        # (GNOME puts it back without it first, and then moves it to make
+        # room), and the window has stayed put while the program drew frames.
+        last = [None, 0]
+
+        def settled():
+            placement = self.placement()
+            if placement != last[0]:
+                last[:] = placement, time.monotonic_ns()
+                return None
+            shown = last_frame(self.record)
+            return (placement[1] == frame and shown is not None
+                    and shown.clear_ns >= last[1] + RESTORE_HOLD_S * 1e9)
+
+        wait_for(settled, timeout, lambda: f"the window to settle with the frame {frame}, "
+                 f"last {last[0]}")
+        if last[0][0] != windowed:
+            raise AssertionError(f"window geometry {last[0][0]} after F11 there and back, "
+                                 f"not {windowed}")
+
+    def placement(self):
+        """The window's geometry and its frame, as the window manager says."""
+        return self.geometry(), self.properties(FRAME_EXTENTS)
+
+    def hold_geometry(self, expected, seconds):
+        """Checks that the window is still at `expected` (x, y, width, height)
+        by a frame begun this many seconds from now (needs count_frames)."""
+        self.wait_frame_begun(time.monotonic_ns() + int(seconds * 1e9))
+        if self.geometry() != expected:
+            raise AssertionError(f"window geometry {self.geometry()} {seconds} s after it was "
+                                 f"{expected}")
 
     def escape(self, timeout=20):
         """Presses Escape and returns (exit status, standard output)."""
