@@ -8,6 +8,7 @@
 #include <X11/Xutil.h>
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 #include <span>
 #include <sys/utsname.h>
@@ -86,7 +87,7 @@ FrameExtents frameExtents()
 {
     Display* const display = glXGetCurrentDisplay();
     const Window window = glXGetCurrentDrawable();
-    constexpr long SIDES = 4;
+    constexpr std::size_t SIDES = 4;
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
@@ -94,11 +95,12 @@ FrameExtents frameExtents()
     unsigned char* data = nullptr;
     FrameExtents extents;
     if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0,
-                           SIDES, False, XA_CARDINAL, &type, &format, &count, &remaining,
-                           &data) == Success &&
+                           static_cast<long>(SIDES), False, XA_CARDINAL, &type, &format, &count,
+                           &remaining, &data) == Success &&
         type == XA_CARDINAL && format == CARDINAL_FORMAT && count == SIDES) {
         // Xlib hands 32-bit items over as longs.
-        const std::span<const long> sides{reinterpret_cast<const long*>(data), SIDES};
+        std::array<long, SIDES> sides{};
+        std::memcpy(sides.data(), data, sizeof sides);
         extents = {.left = static_cast<int>(sides[0]),
                    .right = static_cast<int>(sides[1]),
                    .top = static_cast<int>(sides[2]),

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 inline constexpr std::size_t VERTEX_COUNT = 500;
 
@@ -34,7 +35,7 @@ class Scene {
     // was entered, and how far the way back from full screen has come: watched
     // until the window manager has given the frame back.
     FrameExtents savedFrame;
-    enum class Restore { over, frameAsSaved, frameChanged };
+    enum class Restore : std::uint8_t { over, frameAsSaved, frameChanged };
     Restore restore = Restore::over;
     // Filled by init before anything reads it, so not zeroed before that
     // (cppcheck 2.22 would have every member set by a constructor).
