@@ -160,16 +160,29 @@ export async function setProgramTime(page, time) {
   }, time);
 }
 
-// Resolves to what fn(arg) returns in the program's worker once it is truthy,
-// asking every 100 ms until timeout.
-export async function waitInProgram(page, fn, arg, timeout = 30000) {
+// Resolves to what ask() resolves to once it is truthy, asking every 100 ms
+// until timeout. With retry, an ask that throws is asked again, and its last
+// error is the failure if the time runs out.
+async function poll(ask, timeout, what, retry = false) {
   const deadline = Date.now() + timeout;
   for (;;) {
-    const value = await page.program.evaluate(fn, arg);
+    let value;
+    let error = null;
+    try {
+      value = await ask();
+    } catch (thrown) {
+      if (!retry) throw thrown;
+      error = thrown;
+    }
     if (value) return value;
-    if (Date.now() > deadline) throw new Error(`timed out waiting in the program for ${fn}`);
+    if (Date.now() > deadline) throw error ?? new Error(`timed out waiting ${what}`);
     await new Promise((resolve) => { setTimeout(resolve, 100); });
   }
+}
+
+// Resolves to what fn(arg) returns in the program's worker once it is truthy.
+export function waitInProgram(page, fn, arg, timeout = 30000) {
+  return poll(() => page.program.evaluate(fn, arg), timeout, `in the program for ${fn}`);
 }
 
 // Drags the frame's resize corner with the mouse, as a person resizes the
@@ -478,23 +491,10 @@ export function missingEngine(name) {
   return binary && existsSync(binary) ? null : engine.packages;
 }
 
-// Resolves to fn(arg) in the page once it is truthy, asking every 100 ms
-// until timeout. A page that is loading again answers with an error until it
-// is there.
-export async function waitInPage(page, fn, arg, timeout = 30000) {
-  const deadline = Date.now() + timeout;
-  for (;;) {
-    let value;
-    let error = null;
-    try {
-      value = await page.evaluate(fn, arg);
-    } catch (thrown) {
-      error = thrown;
-    }
-    if (value) return value;
-    if (Date.now() > deadline) throw error ?? new Error(`timed out waiting in the page for ${fn}`);
-    await new Promise((resolve) => { setTimeout(resolve, 100); });
-  }
+// Resolves to fn(arg) in the page once it is truthy. A page that is loading
+// again answers with an error until it is there.
+export function waitInPage(page, fn, arg, timeout = 30000) {
+  return poll(() => page.evaluate(fn, arg), timeout, `in the page for ${fn}`, true);
 }
 
 // Whether the program runs on the page itself rather than in a worker.
