@@ -64,6 +64,11 @@ void onSpecial(int key, int x, int y)
     theScene->special(key, x, y);
 }
 
+void onSpecialUp(int key, int x, int y)
+{
+    theScene->specialUp(key, x, y);
+}
+
 void ignoreEvent(int /*button*/, int /*state*/, int /*x*/, int /*y*/) {}
 
 void ignoreEvent(int /*x*/, int /*y*/) {}

@@ -9,6 +9,7 @@ void onReshape(int width, int height);
 void onTimer(int value);
 void onKeyboard(unsigned char key, int x, int y);
 void onSpecial(int key, int x, int y);
+void onSpecialUp(int key, int x, int y);
 
 // Pointer events are taken so that they are plainly ignored.
 void ignoreEvent(int button, int state, int x, int y);

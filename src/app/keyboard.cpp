@@ -34,9 +34,13 @@ void Scene::keyboard(int key, int /*x*/, int /*y*/)
 
 void Scene::special(int key, int /*x*/, int /*y*/)
 {
-    if (key != GLUT_KEY_F11) {
+    // One switch per press, however long F11 is held. A key also repeats when
+    // a busy compositor passes its release on late (GNOME's, with the
+    // machine's cores taken), so a short press can repeat too.
+    if (key != GLUT_KEY_F11 || f11Held) {
         return;
     }
+    f11Held = true;
     fullScreen = !fullScreen;
     if (fullScreen) {
         const WindowOrigin origin = windowOrigin();
@@ -55,6 +59,13 @@ void Scene::special(int key, int /*x*/, int /*y*/)
         if (savedFrame != FrameExtents{}) {
             restore = Restore::frameAsSaved;
         }
+    }
+}
+
+void Scene::specialUp(int key, int /*x*/, int /*y*/)
+{
+    if (key == GLUT_KEY_F11) {
+        f11Held = false;
     }
 }
 

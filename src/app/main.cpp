@@ -30,6 +30,7 @@ int main(int argc, char** argv)
     glutMouseFunc(ignoreButton);
     glutKeyboardFunc(onKeyboard);
     glutSpecialFunc(onSpecial);
+    glutSpecialUpFunc(onSpecialUp);
     glutPassiveMotionFunc(ignoreMotion);
     glutMotionFunc(ignoreMotion);
     armFrameTimer(0);

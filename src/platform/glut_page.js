@@ -13,6 +13,7 @@ var LibraryGLUTPage = {
     initHeight: 300,
     keyboard: 0,
     special: 0,
+    specialUp: 0,
     reshape: 0,
     idle: 0,
     idleArmed: false,
@@ -42,8 +43,12 @@ var LibraryGLUTPage = {
       if (code === undefined && name.length === 1) code = name.charCodeAt(0);
       var callback = special === undefined ? GLUT.keyboard : GLUT.special;
       if (code === undefined || code > 255 || !callback) return;
+      // The page passes on no repeats of a held key, so its release may as
+      // well come with the press.
+      var release = special === undefined ? 0 : GLUT.specialUp;
       callUserCallback(function () {
         {{{ makeDynCall('viii', 'callback') }}}(code, 0, 0);
+        if (release) {{{ makeDynCall('viii', 'release') }}}(code, 0, 0);
       });
     },
     characterKeys: { Backspace: 8, Tab: 9, Enter: 13, Escape: 27, Delete: 127 },
@@ -161,6 +166,10 @@ var LibraryGLUTPage = {
 
   glutSpecialFunc: function (func) {
     GLUT.special = func;
+  },
+
+  glutSpecialUpFunc: function (func) {
+    GLUT.specialUp = func;
   },
 
   glutReshapeFunc: function (func) {

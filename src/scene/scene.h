@@ -13,18 +13,22 @@ inline constexpr std::size_t VERTEX_COUNT = 500;
 
 class Scene {
   public:
-    void init();                          // scene/scene.cpp
-    void draw();                          // render/draw.cpp
-    void tick();                          // render/draw.cpp
-    void reshape(int width, int height);  // render/reshape.cpp
-    void keyboard(int key, int x, int y); // app/keyboard.cpp
-    void special(int key, int x, int y);  // app/keyboard.cpp
+    void init();                           // scene/scene.cpp
+    void draw();                           // render/draw.cpp
+    void tick();                           // render/draw.cpp
+    void reshape(int width, int height);   // render/reshape.cpp
+    void keyboard(int key, int x, int y);  // app/keyboard.cpp
+    void special(int key, int x, int y);   // app/keyboard.cpp
+    void specialUp(int key, int x, int y); // app/keyboard.cpp
 
   private:
     void requestSavedGeometry() const; // app/keyboard.cpp
     void watchRestore();               // app/keyboard.cpp
 
     bool fullScreen = false;
+    // Between a press of F11 and its release: the presses that a held key
+    // repeats come meanwhile, and switch nothing.
+    bool f11Held = false;
     // The windowed geometry, captured on every entry into full screen and read
     // only on leaving it.
     int savedX = 0;

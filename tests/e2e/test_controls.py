@@ -2,14 +2,18 @@
 
 import os
 import tempfile
+import time
 import unittest
 
+from frames import last_frame
 from glstream import frames_per_reshape, read_trace
 from harness import SCREEN, Sorvane, XServer, expected_progress, wait_for
 
 # Ordinary and special keys that must be ignored.
 IGNORED_KEYS = ["q", "Return", "space", "a", "Tab", "BackSpace", "Left", "Up", "Page_Down",
                 "Home", "F12"] + [f"F{n}" for n in range(1, 11)]
+# Long enough for the X server to repeat a held key many times.
+HELD_KEY_NS = 1_500_000_000
 
 
 class Controls(unittest.TestCase):
@@ -50,6 +54,29 @@ class Controls(unittest.TestCase):
               Sorvane(server, count_frames=True) as program):
             program.move(100, 80)
             windowed = program.geometry()
+            # F11 held past the X server's key repeat (660 ms, then 25 a
+            # second) switches once: full screen all the while it is held and
+            # after, until the next press brings the window back.
+            program.activate()
+            program.server.tool("xdotool", "keydown", "F11")
+            wait_for(lambda: program.geometry()[2:] == SCREEN, 10,
+                     lambda: f"full screen, last {program.geometry()}")
+            until = time.monotonic_ns() + HELD_KEY_NS
+            sizes = set()
+
+            def held():
+                sizes.add(program.geometry()[2:])
+                frame = last_frame(program.record)
+                return frame is not None and frame.clear_ns >= until
+
+            wait_for(held, 30, "a frame begun with F11 held long enough")
+            program.server.tool("xdotool", "keyup", "F11")
+            program.wait_frames(program.frames() + 2)
+            sizes.add(program.geometry()[2:])
+            self.assertEqual(sizes, {SCREEN}, "sizes seen with F11 held and released")
+            program.keys("F11")
+            program.wait_geometry(windowed)
+            program.wait_frames(program.frames() + 2)
             for _ in range(3):
                 program.keys("F11")
                 wait_for(lambda: program.geometry()[2:] == SCREEN, 10,

@@ -34,7 +34,10 @@ test('F11 asks for full screen and back; Escape ends the program with status 0',
       await page.waitForFunction(() => document.fullscreenElement === null);
       await page.waitForFunction(() => canvas.width === 600 && canvas.height === 600);
     }
-    await page.keyboard.press('F11');
+    // Held, so that it repeats: one switch all the same.
+    await page.keyboard.down('F11');
+    await page.keyboard.down('F11');
+    await page.keyboard.up('F11');
     await page.waitForFunction(() => document.fullscreenElement !== null);
     await page.waitForFunction(([w, h]) => canvas.width === w && canvas.height === h,
       [SCREEN.width, SCREEN.height]);
