@@ -6,6 +6,7 @@
 #include "scene/vertex.h"
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,10 +38,12 @@ class Scene {
     int savedHeight = 0;
     // The window manager's frame around the window, as it was when full screen
     // was entered, and how far the way back from full screen has come: watched
-    // until the window manager has given the frame back.
+    // until the window manager has given the frame back, or until a time
+    // limit for one that never does.
     FrameExtents savedFrame;
     enum class Restore : std::uint8_t { over, frameAsSaved, frameChanged };
     Restore restore = Restore::over;
+    std::chrono::steady_clock::time_point restoreWatchedUntil;
     // Filled by init before anything reads it, so not zeroed before that
     // (cppcheck 2.22 would have every member set by a constructor).
     // cppcheck-suppress uninitMemberVarNoCtor
