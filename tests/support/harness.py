@@ -143,7 +143,6 @@ class Desktop:
     back, whatever the window asks for.
     under_load: whether the round trips are tried again with busy processes
     beside the program (see busy).
-    load_skipped: why they are not, for a version that would have them.
     closes: whether it closes a window when another client asks it to
     (_NET_CLOSE_WINDOW), as it does for its own close button.
     absent: why the installed version has no such desktop at all, as GNOME
@@ -165,7 +164,6 @@ class Desktop:
     full_screen_origin: tuple = (0, 0)
     restore_shift: tuple = (0, 0)
     under_load: bool = False
-    load_skipped: str = None
     closes: bool = True
     absent: str = None
     version: tuple = None
@@ -185,14 +183,6 @@ class Desktop:
         return desktop
 
 
-# Beside two busy processes, mutter 50 came back exact in 9 of 10 runs on one
-# monitor and 4 of 5 on two: in the others an F11 sent through XTest never
-# reached the program, or the window stayed 39 px low. Not yet a check that
-# CI can hold it to.
-MUTTER_50_LOAD = ("mutter 50 under load: an F11 through XTest does not always reach the "
-                  "window, and the window once stayed 39 px low (1 run in 5 to 10)")
-
-
 def mutter_wayland(name, monitors):
     """GNOME's Wayland session on this many monitors of SCREEN's size, side by
     side: a window goes full screen on the one it is on. mutter 50 has no
@@ -204,7 +194,7 @@ def mutter_wayland(name, monitors):
                    announces=r"Using public X11 display :(\d+)", session_bus=True,
                    xauthority=".mutter-Xwaylandauth.*", version=("mutter", "--version"),
                    since=((48, {"under_load": True}),
-                          (50, {"command": command, "load_skipped": MUTTER_50_LOAD})))
+                          (50, {"command": command})))
 
 
 # The desktops that Linux users run, by their window manager or compositor:
