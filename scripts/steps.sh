@@ -30,8 +30,8 @@ trap 'if [ $? -eq 0 ]; then end_step passed; else end_step failed; fi' EXIT
 # The lines of a SORVANE_STEP_TIMES file as a table, minutes and seconds.
 print_steps() {
     local name seconds result
-    printf '%-36s %7s  %s\n' step time result
+    printf '%-48s %7s  %s\n' step time result
     while IFS=$'\t' read -r name seconds result; do
-        printf '%-36s %4d:%02d  %s\n' "$name" $((seconds / 60)) $((seconds % 60)) "$result"
+        printf '%-48s %4d:%02d  %s\n' "$name" $((seconds / 60)) $((seconds % 60)) "$result"
     done <"$1"
 }
