@@ -17,7 +17,8 @@ import tempfile
 import time
 
 from frames import read_frames
-from harness import XServer, find_window
+from sorvane import find_window
+from xserver import XServer
 from run_bench import FLOOR_TITLE, TITLE, ended, escape_and_reap
 
 HERE = os.path.dirname(os.path.abspath(__file__))

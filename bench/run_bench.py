@@ -27,7 +27,9 @@ import time
 
 from callgrind import Profile
 from frames import frame_figures, intervals, read_frames
-from harness import TITLE, VERTEX_COUNT, XServer, find_window, wait_for
+from processes import wait_for
+from sorvane import TITLE, VERTEX_COUNT, find_window
+from xserver import XServer
 
 FLOOR_TITLE = "sorvane floor"
 # Frames before this (or a quarter of a short run) are start-up, not steady state.

@@ -2,7 +2,8 @@
 
 import unittest
 
-from harness import TITLE, Sorvane, XServer, expected_progress
+from sorvane import TITLE, Sorvane, expected_progress
+from xserver import XServer
 
 
 class Startup(unittest.TestCase):

@@ -4,7 +4,8 @@ the program's X connection killed."""
 import signal
 import unittest
 
-from harness import Sorvane, XServer, expected_progress
+from sorvane import Sorvane, expected_progress
+from xserver import XServer
 
 
 class WindowEnd(unittest.TestCase):
