@@ -99,6 +99,17 @@ install_released_packages() {
     [ ${#released[@]} -eq 0 ] || install_packages "${released[@]}"
 }
 
+# Runs a command with its output kept back, and where it fails, its last 60
+# lines shown.
+quietly() {
+    local log status=0
+    log=$(mktemp)
+    "$@" >"$log" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || tail -n 60 "$log" >&2
+    rm -f "$log"
+    return "$status"
+}
+
 # npm ships inside some nodejs packages and is a package of its own in Debian's.
 install_npm() {
     command -v npm >/dev/null || install_packages npm
