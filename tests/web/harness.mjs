@@ -273,10 +273,10 @@ export const ENGINES = {
     packages: ['chromium'],
     binary: () => CHROMIUM,
     async launch() {
-      const session = await start();
+      const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_FLAGS });
       return {
         async open(url) {
-          const context = await session.browser.newContext({ viewport: WINDOW, deviceScaleFactor: 1 });
+          const context = await browser.newContext({ viewport: WINDOW, deviceScaleFactor: 1 });
           const page = await context.newPage();
           const worker = () => page.workers().at(-1) ?? page;
           return drivenPage(page, url, {
@@ -285,7 +285,7 @@ export const ENGINES = {
             close: () => context.close(),
           });
         },
-        close: () => session.close(),
+        close: () => browser.close(),
       };
     },
   },
