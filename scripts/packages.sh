@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the arrays are read by the scripts that source it
 # Sourced by the scripts: installs the Debian packages a step needs, and only
 # those that are missing, so that a machine that has them all stays offline.
 
