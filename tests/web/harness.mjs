@@ -478,23 +478,17 @@ function miniBrowser() {
 // the answer's value, once the driver listens.
 function webDriver(url) {
   return async function call(method, path, body) {
-    const deadline = Date.now() + 30000;
-    for (;;) {
-      let response;
-      try {
-        response = await fetch(url + path, {
-          method, headers: { 'Content-Type': 'application/json' },
-          body: body === undefined ? undefined : JSON.stringify(body),
-        });
-      } catch (error) {
-        if (error.cause?.code !== 'ECONNREFUSED' || Date.now() > deadline) throw error;
-        await new Promise((resolve) => { setTimeout(resolve, 100); });
-        continue;
-      }
-      const { value } = await response.json();
-      if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
-      return value;
-    }
+    // Until the driver listens, its port refuses connections: asked again.
+    const response = await poll(() => fetch(url + path, {
+      method, headers: { 'Content-Type': 'application/json' },
+      body: body === undefined ? undefined : JSON.stringify(body),
+    }).catch((error) => {
+      if (error.cause?.code !== 'ECONNREFUSED') throw error;
+      return null;
+    }), 30000, `for WebDriver at ${url}`);
+    const { value } = await response.json();
+    if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
+    return value;
   };
 }
 
