@@ -11,14 +11,14 @@ The harness it imports lives in tests/support.
 
 import os
 import statistics
-import subprocess
 import sys
 import tempfile
 import time
 
 from frames import read_frames
-from harness import XServer, find_window
-from run_bench import FLOOR_TITLE, TITLE, ended, escape_and_reap
+from run_bench import FLOOR_TITLE, TITLE, ended_by_escape
+from sorvane import Sorvane, find_window
+from xserver import XServer
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -35,17 +35,16 @@ def main():
              for name in ("libsorvane_alloc_count.so", "libsorvane_frame_shim.so")]
     with tempfile.TemporaryDirectory() as out, XServer() as server:
         record = os.path.join(out, "frames.bin")
-        env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_FRAME_RECORD=record)
-        process = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL)
-        with ended(process):
-            window = find_window(server, process, title, 30)
+        env = {"LD_PRELOAD": " ".join(shims), "SORVANE_FRAME_RECORD": record}
+        with Sorvane(server, env=env, binary=binary, window=False) as run:
+            run.window = find_window(server, run.process, title, 30)
             spans = []
             for size in SIZES:
-                server.tool("xdotool", "windowsize", "--sync", window, str(size), str(size))
+                run.resize(size, size)
                 begin = time.monotonic_ns() + int(SETTLE_S * 1e9)
                 time.sleep(SETTLE_S + MEASURE_S)
                 spans.append((size, begin, time.monotonic_ns()))
-            escape_and_reap(server, process, window)
+            ended_by_escape(run)
         frames = read_frames(record)
     print(f"{os.path.basename(binary)}: window, frames, median draw time, allocations per frame")
     for size, begin, end in spans:

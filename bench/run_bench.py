@@ -14,7 +14,6 @@ uses it, so that the benchmark cannot rot.
 """
 
 import argparse
-import contextlib
 from dataclasses import dataclass
 import datetime
 import os
@@ -22,12 +21,13 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 from callgrind import Profile
 from frames import frame_figures, intervals, read_frames
-from harness import TITLE, VERTEX_COUNT, XServer, find_window, wait_for
+from processes import wait_for
+from sorvane import TITLE, VERTEX_COUNT, Sorvane, find_window
+from xserver import XServer
 
 FLOOR_TITLE = "sorvane floor"
 # Frames before this (or a quarter of a short run) are start-up, not steady state.
@@ -72,33 +72,19 @@ def resident_by_kind(pid):
     return kinds
 
 
-@contextlib.contextmanager
-def ended(process):
-    """Kills the program on the way out of the block unless it has ended."""
-    try:
-        yield process
-    finally:
-        if process.returncode is None:
-            process.kill()
-            process.wait()
+def peak_resident_mb(pid):
+    """The process's peak resident memory so far (VmHWM), in megabytes."""
+    with open(f"/proc/{pid}/status", encoding="ascii") as status:
+        kib = next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
+    return kib * 1024 / 1e6
 
 
-def escape_and_reap(server, process, window):
-    """Ends the program with Escape and returns its resource usage."""
-    server.tool("xdotool", "windowactivate", "--sync", window)
-    server.tool("xdotool", "key", "Escape")
-    deadline = time.monotonic() + EXIT_TIMEOUT_S
-    while time.monotonic() < deadline:
-        pid, status, usage = os.wait4(process.pid, os.WNOHANG)
-        if pid:
-            process.returncode = os.waitstatus_to_exitcode(status)
-            if process.returncode != 0:
-                raise AssertionError(f"exit status {process.returncode} after Escape")
-            return usage
-        time.sleep(0.02)
-    process.kill()
-    process.wait()
-    raise AssertionError("the program did not end after Escape")
+def ended_by_escape(run):
+    """Ends the run with Escape, which must give status 0; returns its output."""
+    status, output = run.escape(EXIT_TIMEOUT_S)
+    if status != 0:
+        raise AssertionError(f"exit status {status} after Escape")
+    return output
 
 
 @dataclass
@@ -143,26 +129,23 @@ class Program:
     def _run(self, shims, record, wait):
         """One start with the preloads, in a fresh X server, ended with Escape once
         wait(start_ns) returns. Returns the start, the end of the steady state,
-        the resource usage and the resident memory by kind at that end."""
-        with XServer() as server, tempfile.TemporaryFile() as output:
-            env = dict(server.env, LD_PRELOAD=" ".join(shims), SORVANE_FRAME_RECORD=record,
-                       MESA_SHADER_CACHE_DIR=self.shader_cache)
+        the peak resident memory and the resident memory by kind at that end."""
+        env = {"LD_PRELOAD": " ".join(shims), "SORVANE_FRAME_RECORD": record,
+               "MESA_SHADER_CACHE_DIR": self.shader_cache}
+        with XServer() as server:
             start = time.monotonic_ns()
-            process = subprocess.Popen([self.binary], env=env, stdout=output,
-                                       stderr=subprocess.DEVNULL)
-            with ended(process):
-                window = find_window(server, process, self.title, 30)
+            with Sorvane(server, env=env, binary=self.binary, window=False) as run:
+                run.window = find_window(server, run.process, self.title, 30)
                 wait(start)
                 # Activating the window for the key makes focus and configure
                 # events: the steady state ends before them.
                 until = time.monotonic_ns()
-                resident = resident_by_kind(process.pid)
-                usage = escape_and_reap(server, process, window)
-            output.seek(0)
-            printed = output.read().count(b"\n")
+                resident = resident_by_kind(run.process.pid)
+                peak = peak_resident_mb(run.process.pid)
+                printed = ended_by_escape(run).count("\n")
         if printed != self.output_lines:
             raise AssertionError(f"{self.name} printed {printed} lines, not {self.output_lines}")
-        return start, until, usage, resident
+        return start, until, peak, resident
 
     def short_start(self, shims, out, cold):
         """A start that ends once SHORT_START_FRAMES frames are drawn. A cold one
@@ -171,10 +154,10 @@ class Program:
         if cold:
             shutil.rmtree(self.shader_cache, ignore_errors=True)
         record = os.path.join(out, f"frames-{self.name}-start.bin")
-        start, _, usage, _ = self._run(shims, record, lambda _: wait_for(
+        start, _, peak, _ = self._run(shims, record, lambda _: wait_for(
             lambda: len(read_frames(record)) >= SHORT_START_FRAMES, 60,
             f"{self.name}'s first frames"))
-        return Start(start, read_frames(record), usage.ru_maxrss * 1024 / 1e6)
+        return Start(start, read_frames(record), peak)
 
     def starts(self, seconds, shims, out, quick):
         """The cold starts, the timed run, then warm starts: the timed run is one
@@ -190,13 +173,13 @@ class Program:
     def timed_run(self, seconds, shims, out):
         """The measured run, with the shader cache that the cold starts filled."""
         record = os.path.join(out, f"frames-{self.name}.bin")
-        start, until, usage, self.resident = self._run(shims, record, lambda start: time.sleep(
-            max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
+        start, until, self.peak_rss_mb, self.resident = self._run(
+            shims, record,
+            lambda start: time.sleep(max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
         self.frames = read_frames(record)
         first = self.frames[0].swap_end_ns
         warm_up = min(WARM_UP_S, seconds / 4)
         self.figures = frame_figures(self.frames, first + int(warm_up * 1e9), until)
-        self.peak_rss_mb = usage.ru_maxrss * 1024 / 1e6
         return Start(start, self.frames, self.peak_rss_mb)
 
     def callgrind_run(self, out):
@@ -208,8 +191,8 @@ class Program:
         shutil.rmtree(directory, ignore_errors=True)
         os.makedirs(directory)
         base = os.path.join(directory, "profile")
-        command = ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + base,
-                   "--dump-before=" + self.timer_callback, self.binary]
+        valgrind = ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + base,
+                    "--dump-before=" + self.timer_callback]
 
         def parts():
             return len(os.listdir(directory))
@@ -218,18 +201,15 @@ class Program:
         # shader compiling that a cold start pays for.
         cache = os.path.join(out, f"shader-cache-{self.name}-callgrind")
         shutil.rmtree(cache, ignore_errors=True)
-        with XServer() as server:
-            env = dict(server.env, MESA_SHADER_CACHE_DIR=cache)
-            process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
-            with ended(process):
-                window = find_window(server, process, self.title, CALLGRIND_TIMEOUT_S)
-                server.tool("xdotool", "windowsize", "--sync", window,
-                            str(CALLGRIND_WINDOW), str(CALLGRIND_WINDOW))
-                wanted = parts() + CALLGRIND_SETTLE_FRAMES + CALLGRIND_FRAMES
-                wait_for(lambda: parts() >= wanted, CALLGRIND_TIMEOUT_S,
-                         f"{wanted} profiles of {self.name} under callgrind")
-                escape_and_reap(server, process, window)
+        with XServer() as server, Sorvane(server, wrapper=valgrind, binary=self.binary,
+                                          env={"MESA_SHADER_CACHE_DIR": cache},
+                                          window=False) as run:
+            run.window = find_window(server, run.process, self.title, CALLGRIND_TIMEOUT_S)
+            run.resize(CALLGRIND_WINDOW, CALLGRIND_WINDOW)
+            wanted = parts() + CALLGRIND_SETTLE_FRAMES + CALLGRIND_FRAMES
+            wait_for(lambda: parts() >= wanted, CALLGRIND_TIMEOUT_S,
+                     f"{wanted} profiles of {self.name} under callgrind")
+            ended_by_escape(run)
         # The first profile is the start-up, up to the first timer frame.
         start_up = Profile(f"{base}.1").instructions_by_object()
         self.start_up_instructions = sum(start_up.values())
@@ -278,16 +258,10 @@ def table(programs, quick):
         ("heap allocations per frame, own code", lambda p: number(p.own_allocations, 1)),
         ("own instructions per frame (callgrind)", lambda p: number(p.own_instructions, 0)),
     ]
-    width = max(len(label) for label, _ in rows)
-    cells = [[cell(p) for p in programs] for _, cell in rows]
-    column = max(12, *(len(c) for row in cells for c in row))
-    lines = ["| " + "figure".ljust(width) + " | " +
-             " | ".join(p.name.rjust(column) for p in programs) + " |",
-             "|" + "-" * (width + 2) + "|" + "|".join("-" * (column + 1) + ":"
-                                                      for _ in programs) + "|"]
-    for (label, _), row in zip(rows, cells):
-        lines.append("| " + label.ljust(width) + " | " +
-                     " | ".join(c.rjust(column) for c in row) + " |")
+    lines = [f"| figure | {' | '.join(p.name for p in programs)} |",
+             "|---|" + "---:|" * len(programs)]
+    for label, cell in rows:
+        lines.append(f"| {label} | {' | '.join(cell(p) for p in programs)} |")
     return "\n".join(lines)
 
 

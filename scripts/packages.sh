@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the arrays are read by the scripts that source it
 # Sourced by the scripts: installs the Debian packages a step needs, and only
 # those that are missing, so that a machine that has them all stays offline.
 
@@ -55,17 +56,25 @@ not_installed() {
     done
 }
 
+# apt-get as root, waiting for another apt's lock rather than failing. The
+# lists are fetched once a run, before the first install or question.
+apt_get() {
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    if [ -z "${apt_lists_fresh:-}" ]; then
+        "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+        apt_lists_fresh=1
+    fi
+    [ $# -eq 0 ] || DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get \
+        -o DPkg::Lock::Timeout=600 "$@"
+}
+
 install_packages() {
     local missing
     mapfile -t missing < <(not_installed "$@")
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
-        --no-install-recommends \
-        "${missing[@]}" >/dev/null
+    apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
 # Installs those of the packages that this release's archive has, and names the
@@ -76,10 +85,7 @@ install_released_packages() {
     local missing
     mapfile -t missing < <(not_installed "$@")
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    # Whether the archive has a package is read from fresh lists.
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+    apt_get
     local released=() absent=()
     local package candidate
     for package in "${missing[@]}"; do
@@ -94,7 +100,35 @@ install_released_packages() {
     [ ${#released[@]} -eq 0 ] || install_packages "${released[@]}"
 }
 
+# Runs a command with its output kept back, and where it fails, its last 60
+# lines shown.
+quietly() {
+    local log status=0
+    log=$(mktemp)
+    "$@" >"$log" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || tail -n 60 "$log" >&2
+    rm -f "$log"
+    return "$status"
+}
+
 # npm ships inside some nodejs packages and is a package of its own in Debian's.
 install_npm() {
     command -v npm >/dev/null || install_packages npm
+}
+
+# A command's usage, a line or two: `usage_for USAGE "$@"` prints it and exits
+# 0 where the first argument asks for it (--help, -h), before anything is done;
+# usage_error MESSAGE then says in one line what is wrong, and exits 2.
+usage_for() {
+    case ${2:-} in
+        -h | --help)
+            echo "$1"
+            exit 0
+            ;;
+    esac
+}
+
+usage_error() {
+    echo "$0: $1 (see $0 --help)" >&2
+    exit 2
 }

@@ -3,7 +3,8 @@ with its type, and, where the browser accepts it, the compressed copy that the
 build keeps beside it (NAME.br, else NAME.gz) with its Content-Encoding.
 Python's own http.server sends every file as it is, uncompressed.
 
-usage: serve_web.py PORT DIRECTORY
+usage: serve_web.py PORT DIRECTORY (port 0: one that the system picks, named in
+the first line it prints)
 """
 
 import argparse
@@ -56,6 +57,8 @@ def main():
     args = parser.parse_args()
     handler = functools.partial(PageHandler, directory=args.directory)
     with http.server.ThreadingHTTPServer(("127.0.0.1", args.port), handler) as server:
+        print(f"Serving {args.directory} on http://127.0.0.1:{server.server_address[1]}/",
+              flush=True)
         server.serve_forever()
 
 

@@ -8,13 +8,17 @@
 step_name=
 step_start=0
 
+# record_step NAME SECONDS RESULT: prints a step's end, and adds it to the file.
+record_step() {
+    printf '== %s ... %s in %d:%02d\n' "$1" "$3" $(($2 / 60)) $(($2 % 60))
+    if [ -n "${SORVANE_STEP_TIMES:-}" ]; then
+        printf '%s\t%d\t%s\n' "$1" "$2" "$3" >>"$SORVANE_STEP_TIMES"
+    fi
+}
+
 end_step() {
     [ -n "$step_name" ] || return 0
-    local seconds=$((SECONDS - step_start))
-    printf '== %s ... %s in %d:%02d\n' "$step_name" "$1" $((seconds / 60)) $((seconds % 60))
-    if [ -n "${SORVANE_STEP_TIMES:-}" ]; then
-        printf '%s\t%d\t%s\n' "$step_name" "$seconds" "$1" >>"$SORVANE_STEP_TIMES"
-    fi
+    record_step "$step_name" $((SECONDS - step_start)) "$1"
     step_name=
 }
 

@@ -4,7 +4,8 @@ a non-zero status and no window, before a single progress line."""
 
 import unittest
 
-from harness import TITLE, Sorvane, XServer
+from sorvane import TITLE, Sorvane
+from xserver import XServer
 
 # No X server answers on this display: Xvfb -displayfd takes the lowest free
 # numbers.

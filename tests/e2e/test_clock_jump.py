@@ -15,7 +15,9 @@ import tempfile
 import unittest
 
 from glstream import read_trace
-from harness import Sorvane, XServer, expected_progress, wait_for
+from processes import wait_for
+from sorvane import Sorvane, expected_progress
+from xserver import XServer
 
 START = "2026-01-01 00:00:00"
 AHEAD = "2026-01-26 00:00:01"  # frozen, 25 days and one second after START

@@ -7,7 +7,9 @@ import unittest
 
 from frames import last_frame
 from glstream import frames_per_reshape, read_trace
-from harness import SCREEN, Sorvane, XServer, expected_progress, wait_for
+from processes import wait_for
+from sorvane import Sorvane, expected_progress
+from xserver import SCREEN, XServer
 
 # Ordinary and special keys that must be ignored.
 IGNORED_KEYS = ["q", "Return", "space", "a", "Tab", "BackSpace", "Left", "Up", "Page_Down",

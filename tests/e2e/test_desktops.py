@@ -7,8 +7,9 @@ import socket
 import subprocess
 import unittest
 
-from harness import (DESKTOPS, TITLE, Sorvane, XServer, busy, expected_progress,
-                     program_binary, wait_for)
+from processes import busy, wait_for
+from sorvane import TITLE, Sorvane, expected_progress, program_binary
+from xserver import DESKTOPS, XServer
 
 WINDOW_SIZE = (600, 600)
 # Somewhere the window manager would not have put it, so that the place that

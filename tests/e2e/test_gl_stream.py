@@ -7,7 +7,8 @@ import time
 import unittest
 
 from glstream import read_trace
-from harness import Sorvane, XServer, epoch
+from sorvane import Sorvane, epoch
+from xserver import XServer
 
 START = "2026-01-01 00:00:00"
 

@@ -12,7 +12,9 @@ import os
 import random
 import unittest
 
-from harness import SCREEN, Sorvane, XServer, expected_progress, wait_for
+from processes import wait_for
+from sorvane import Sorvane, expected_progress
+from xserver import SCREEN, XServer
 
 STORM_EVENTS = 2400
 ROUND_TRIPS = 50

@@ -12,7 +12,8 @@ import threading
 import time
 import unittest
 
-from harness import Sorvane, XServer, expected_progress
+from sorvane import Sorvane, expected_progress
+from xserver import XServer
 
 
 class SlowReader(threading.Thread):

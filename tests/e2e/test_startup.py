@@ -1,22 +1,53 @@
-"""A plain run: the progress lines, the window, and a clean exit on Escape."""
+"""A plain run: the window and the progress lines, and each way the run ends.
+Escape and the window manager's close exit 0 with every line written; the X
+connection killed ends it with a failure status and Xlib's message, not a
+crash."""
 
+import signal
 import unittest
 
-from harness import TITLE, Sorvane, XServer, expected_progress
+from sorvane import TITLE, Sorvane, expected_progress
+from xserver import XServer
+
+
+def kill_connection(program):
+    # xkill closes the client's connection in the server; Xlib reports the
+    # lost connection and exits.
+    program.server.tool("xkill", "-id", program.window)
+    return program.process.wait(20), None
+
+
+# Each way a run ends: it returns the exit status and the output, where it
+# must be whole.
+ENDINGS = {
+    "Escape": lambda program: program.escape(),
+    # wmctrl asks openbox to close the window, which sends WM_DELETE_WINDOW;
+    # the toolkit's answer is to exit, through exit(), so output is flushed.
+    "closed by the window manager": lambda program: program.close(),
+    "connection killed": kill_connection,
+}
 
 
 class Startup(unittest.TestCase):
-    def test_window_output_and_exit_status(self):
-        with XServer() as server, Sorvane(server) as program:
-            name = server.tool("xprop", "-id", program.window, "WM_NAME")
-            self.assertEqual(name.strip(), f'WM_NAME(STRING) = "{TITLE}"')
-            self.assertEqual(program.geometry()[2:], (600, 600))
-
-            status, output = program.escape()
-            self.assertEqual(status, 0)
-            # Nothing flushes per line: all 500 must still arrive through exit.
-            self.assertEqual(output, expected_progress())
-            self.assertEqual(program.read(program.stderr).count("error"), 0)
+    def test_window_output_and_endings(self):
+        with XServer() as server:
+            for how, end in ENDINGS.items():
+                with self.subTest(how), Sorvane(server) as program:
+                    name = server.tool("xprop", "-id", program.window, "WM_NAME")
+                    self.assertEqual(name.strip(), f'WM_NAME(STRING) = "{TITLE}"')
+                    self.assertEqual(program.geometry()[2:], (600, 600))
+                    status, output = end(program)
+                    errors = program.read(program.stderr)
+                    print(f"{how}: exit status {status}")
+                    if output is None:
+                        self.assertNotIn(-status, (signal.SIGSEGV, signal.SIGABRT, signal.SIGBUS))
+                        self.assertGreater(status, 0)
+                        self.assertRegex(errors, r"XIO: +fatal IO error|X connection")
+                        continue
+                    self.assertEqual(status, 0)
+                    # Nothing flushes per line: all 500 must still arrive through exit.
+                    self.assertEqual(output, expected_progress())
+                    self.assertEqual(errors.count("error"), 0)
 
 
 if __name__ == "__main__":

@@ -15,7 +15,9 @@ import tempfile
 import unittest
 import xml.etree.ElementTree as ET
 
-from harness import Sorvane, XServer, colours, expected_progress, program_binary, wait_for
+from processes import wait_for
+from sorvane import Sorvane, colours, expected_progress, program_binary
+from xserver import XServer
 
 # Frames drawn by the timer under memcheck before Escape.
 FRAMES = 20

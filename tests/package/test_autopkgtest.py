@@ -12,7 +12,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import share_apt_downloads
+from apt_downloads import share_apt_downloads
 
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
 PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]

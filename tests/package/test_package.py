@@ -16,7 +16,8 @@ import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import Sorvane, XServer, expected_progress
+from sorvane import Sorvane, expected_progress
+from xserver import XServer
 
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
 VERSION = os.environ["SORVANE_VERSION"]

@@ -16,7 +16,9 @@ import tempfile
 import time
 import unittest
 
-from harness import Sorvane, XServer, colours, expected_progress, share_apt_downloads
+from apt_downloads import share_apt_downloads
+from sorvane import Sorvane, colours, expected_progress
+from xserver import XServer
 
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
 VERSION = os.environ["SORVANE_VERSION"]

@@ -12,7 +12,8 @@ usage: soak.py MINUTES, with SORVANE_BINARY and SORVANE_FRAME_SHIM set
 import sys
 import time
 
-from harness import Sorvane, XServer, expected_progress
+from sorvane import Sorvane, expected_progress
+from xserver import XServer
 
 INPUT_INTERVAL_S = 3
 RESIZE_EVERY = 10  # input rounds

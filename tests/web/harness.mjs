@@ -6,14 +6,15 @@
 // never collide, and starts its own browser with a fresh profile.
 
 import { spawn } from 'node:child_process';
+import { once } from 'node:events';
 import { existsSync, readdirSync } from 'node:fs';
-import { readFile } from 'node:fs/promises';
-import { createServer } from 'node:http';
-import { createServer as createNetServer } from 'node:net';
-import { extname, join } from 'node:path';
-import { inflateSync } from 'node:zlib';
+import { createServer } from 'node:net';
+import { join } from 'node:path';
+import { createInterface } from 'node:readline';
+import { fileURLToPath } from 'node:url';
 
 import { chromium } from 'playwright-core';
+import { PNG } from 'pngjs';
 
 export const VERTEX_COUNT = 500;
 export const CHROMIUM = '/usr/bin/chromium';
@@ -37,14 +38,6 @@ export const CHROMIUM_FLAGS = [
 export const GPU_COMPOSITING_FLAGS = CHROMIUM_FLAGS
   .map((flag) => (flag === '--disable-gpu' ? '--use-gl=angle' : flag));
 
-const TYPES = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript',
-  '.wasm': 'application/wasm',
-  '.png': 'image/png',
-  '.webmanifest': 'application/manifest+json',
-};
-
 export function pageDir() {
   const dir = process.env.SORVANE_PAGE_DIR;
   if (!dir) throw new Error('SORVANE_PAGE_DIR does not name the built page');
@@ -55,35 +48,23 @@ export function expectedProgress() {
   return Array.from({ length: VERTEX_COUNT }, (_, i) => `generating vertex ${i}\n`).join('');
 }
 
-// Serves the built page's files on 127.0.0.1 until close(), as a static host
-// does: where the browser accepts it, a file's compressed copy beside it
-// (NAME.br, else NAME.gz). Resolves to the address.
+// Serves the built page's files on 127.0.0.1, as a static host does, with
+// scripts/serve_web.py on a port the system picks, until close(). Resolves to
+// the address, which the server's first line names.
 export async function servePage(dir = pageDir()) {
-  const server = createServer(async (request, response) => {
-    const name = new URL(request.url, 'http://localhost').pathname.slice(1) || 'index.html';
-    if (!(extname(name) in TYPES) || name.includes('/')) {
-      response.writeHead(404).end();
-      return;
-    }
-    const accepted = request.headers['accept-encoding'] ?? '';
-    for (const [encoding, suffix] of [['br', '.br'], ['gzip', '.gz'], [null, '']]) {
-      if (encoding && !accepted.includes(encoding)) continue;
-      try {
-        const body = await readFile(join(dir, name + suffix));
-        const headers = { 'Content-Type': TYPES[extname(name)], Vary: 'Accept-Encoding' };
-        if (encoding) headers['Content-Encoding'] = encoding;
-        response.writeHead(200, headers).end(body);
-        return;
-      } catch {
-        // Not there: the next encoding, or none.
-      }
-    }
-    response.writeHead(404).end();
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const script = fileURLToPath(new URL('../../scripts/serve_web.py', import.meta.url));
+  const server = spawn('python3', [script, '0', dir], { stdio: ['ignore', 'pipe', 'ignore'] });
+  const exited = new Promise((resolve) => { server.on('exit', resolve); });
+  const [line] = await Promise.race([
+    once(createInterface({ input: server.stdout }), 'line'),
+    exited.then((code) => { throw new Error(`serve_web.py ended with ${code}`); }),
+  ]);
   return {
-    url: `http://127.0.0.1:${server.address().port}/`,
-    close: () => new Promise((resolve) => server.close(resolve)),
+    url: line.match(/http:\S+/)[0],
+    async close() {
+      server.kill();
+      await exited;
+    },
   };
 }
 
@@ -264,61 +245,17 @@ export function crop(picture, x, y, width, height) {
   return { width, height, rgba };
 }
 
-// Decodes the 8-bit, non-interlaced RGB or RGBA PNGs that Chromium writes.
-export function decodePng(png) {
-  let offset = 8;
-  let header;
-  const data = [];
-  while (offset < png.length) {
-    const length = png.readUInt32BE(offset);
-    const type = png.toString('latin1', offset + 4, offset + 8);
-    const body = png.subarray(offset + 8, offset + 8 + length);
-    if (type === 'IHDR') header = body;
-    if (type === 'IDAT') data.push(body);
-    offset += 12 + length;
-  }
-  const width = header.readUInt32BE(0);
-  const height = header.readUInt32BE(4);
-  const channels = { 2: 3, 6: 4 }[header[9]];
-  if (header[8] !== 8 || !channels || header[12] !== 0) throw new Error('unexpected PNG format');
-  const raw = inflateSync(Buffer.concat(data));
-  const stride = width * channels;
-  const rows = Buffer.alloc(height * stride);
-  for (let y = 0; y < height; y++) {
-    const filter = raw[y * (stride + 1)];
-    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
-    for (let i = 0; i < stride; i++) {
-      const left = i >= channels ? rows[y * stride + i - channels] : 0;
-      const up = y > 0 ? rows[(y - 1) * stride + i] : 0;
-      const upLeft = y > 0 && i >= channels ? rows[(y - 1) * stride + i - channels] : 0;
-      rows[y * stride + i] = (line[i] + predict(filter, left, up, upLeft)) & 0xff;
-    }
-  }
-  const rgba = Buffer.alloc(width * height * 4, 0xff);
-  for (let p = 0; p < width * height; p++) rows.copy(rgba, p * 4, p * channels, p * channels + 3);
-  return { width, height, rgba };
-}
-
-function predict(filter, left, up, upLeft) {
-  switch (filter) {
-    case 0: return 0;
-    case 1: return left;
-    case 2: return up;
-    case 3: return (left + up) >> 1;
-    case 4: {
-      const p = left + up - upLeft;
-      const [pa, pb, pc] = [Math.abs(p - left), Math.abs(p - up), Math.abs(p - upLeft)];
-      return pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
-    }
-    default: throw new Error(`unknown PNG filter ${filter}`);
-  }
+// A PNG's pixels, { width, height, rgba }.
+function decodePng(png) {
+  const { width, height, data } = PNG.sync.read(png);
+  return { width, height, rgba: data };
 }
 
 // Every engine: the browsers of the table below, each driven by what it
 // speaks, behind one set of calls, so that one check runs in them all.
 //
-// A browser of the table opens the page in a window of WINDOW, on an Xvfb
-// screen of SCREEN where it needs one, and resolves to an object with
+// A browser of the table opens the page in a window of WINDOW, on the X
+// server that DISPLAY names where it needs one, and resolves to an object with
 //   evaluate(fn, arg)  fn(arg) in the page, awaited there;
 //   inProgram(fn, arg) the same where the program draws (its worker, or the
 //                      page where it runs there), or null where the driver
@@ -329,7 +266,6 @@ function predict(filter, left, up, upLeft) {
 //                      reports none (noErrorReport says why);
 //   goto(url), close().
 export const WINDOW = { width: 1400, height: 1100 };
-const SCREEN = '1600x1200x24';
 
 export const ENGINES = {
   // Headless, as every other test of the page runs it.
@@ -337,27 +273,19 @@ export const ENGINES = {
     packages: ['chromium'],
     binary: () => CHROMIUM,
     async launch() {
-      const session = await start();
+      const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_FLAGS });
       return {
         async open(url) {
-          const context = await session.browser.newContext({ viewport: WINDOW, deviceScaleFactor: 1 });
+          const context = await browser.newContext({ viewport: WINDOW, deviceScaleFactor: 1 });
           const page = await context.newPage();
-          const errors = [];
-          page.on('pageerror', (error) => errors.push(error.message));
-          await page.goto(url);
           const worker = () => page.workers().at(-1) ?? page;
-          return {
-            errors,
-            evaluate: (fn, arg) => page.evaluate(fn, arg),
+          return drivenPage(page, url, {
             inProgram: async (fn, arg) => worker().evaluate(fn, arg),
-            key: (name) => page.keyboard.press(name),
-            click: (selector) => page.click(selector),
             picture: () => canvasPixels(page),
-            goto: (to) => page.goto(to),
             close: () => context.close(),
-          };
+          });
         },
-        close: () => session.close(),
+        close: () => browser.close(),
       };
     },
   },
@@ -368,30 +296,22 @@ export const ENGINES = {
     packages: ['firefox-esr'],
     binary: () => '/usr/bin/firefox-esr',
     programOutOfReach: 'Firefox\u2019s WebDriver BiDi finds no realm for the worker that the program draws in',
-    async launch(display) {
+    async launch() {
       const { default: puppeteer } = await import('puppeteer-core');
       const browser = await puppeteer.launch({
         browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null,
-        env: onScreen(display),
+        env: onScreen(),
       });
       return {
         async open(url) {
           const page = await browser.newPage();
           await browser.setWindowBounds(await page.windowId(), { left: 0, top: 0, ...WINDOW });
-          const errors = [];
-          page.on('pageerror', (error) => errors.push(error.message));
-          await page.goto(url);
           const onPage = (fn, arg) => page.evaluate(fn, arg);
-          return {
-            errors,
-            evaluate: onPage,
+          return drivenPage(page, url, {
             inProgram: async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null),
-            key: (name) => page.keyboard.press(name),
-            click: (selector) => page.click(selector),
             picture: async () => decodePng(await (await page.$('#canvas')).screenshot()),
-            goto: (to) => page.goto(to),
             close: () => page.close(),
-          };
+          });
         },
         close: () => browser.close(),
       };
@@ -406,10 +326,10 @@ export const ENGINES = {
     binary: miniBrowser,
     programOutOfReach: 'classic WebDriver reaches no worker, where the program draws',
     noErrorReport: 'classic WebDriver reports no uncaught errors of the page',
-    async launch(display) {
+    async launch() {
       const port = await freePort();
       const driver = spawn('WebKitWebDriver', [`--port=${port}`], {
-        stdio: 'ignore', env: onScreen(display),
+        stdio: 'ignore', env: onScreen(),
       });
       const exited = new Promise((resolve) => { driver.on('exit', resolve); });
       const call = webDriver(`http://127.0.0.1:${port}`);
@@ -466,19 +386,31 @@ export const ENGINES = {
   },
 };
 
-// The engine's browser with the page's server, and its own X server where it
-// needs one; closed together.
+// The calls of the table's page for a Playwright or a Puppeteer page, which
+// speak alike, once it has opened url; the rest as given.
+async function drivenPage(page, url, calls) {
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  await page.goto(url);
+  return {
+    errors,
+    evaluate: (fn, arg) => page.evaluate(fn, arg),
+    key: (name) => page.keyboard.press(name),
+    click: (selector) => page.click(selector),
+    goto: (to) => page.goto(to),
+    ...calls,
+  };
+}
+
+// The engine's browser with the page's server; closed together.
 export async function launchEngine(name) {
-  const engine = ENGINES[name];
   const site = await servePage();
-  const screen = name === 'chromium' ? null : await startXvfb();
-  const browser = await engine.launch(screen?.display);
+  const browser = await ENGINES[name].launch();
   return {
     open: () => browser.open(site.url),
     site,
     async close() {
       await browser.close();
-      await screen?.close();
       await site.close();
     },
   };
@@ -546,61 +478,33 @@ function miniBrowser() {
 // the answer's value, once the driver listens.
 function webDriver(url) {
   return async function call(method, path, body) {
-    const deadline = Date.now() + 30000;
-    for (;;) {
-      let response;
-      try {
-        response = await fetch(url + path, {
-          method, headers: { 'Content-Type': 'application/json' },
-          body: body === undefined ? undefined : JSON.stringify(body),
-        });
-      } catch (error) {
-        if (error.cause?.code !== 'ECONNREFUSED' || Date.now() > deadline) throw error;
-        await new Promise((resolve) => { setTimeout(resolve, 100); });
-        continue;
-      }
-      const { value } = await response.json();
-      if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
-      return value;
-    }
+    // Until the driver listens, its port refuses connections: asked again.
+    const response = await poll(() => fetch(url + path, {
+      method, headers: { 'Content-Type': 'application/json' },
+      body: body === undefined ? undefined : JSON.stringify(body),
+    }).catch((error) => {
+      if (error.cause?.code !== 'ECONNREFUSED') throw error;
+      return null;
+    }), 30000, `for WebDriver at ${url}`);
+    const { value } = await response.json();
+    if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
+    return value;
   };
 }
 
 async function freePort() {
-  const server = createNetServer();
+  const server = createServer();
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   const { port } = server.address();
   await new Promise((resolve) => server.close(resolve));
   return port;
 }
 
-// The environment of a browser whose windows go to display, an X server's, and
-// not to the Wayland desktop of whoever runs the tests.
-function onScreen(display) {
+// The environment of a browser whose windows go to the X server that DISPLAY
+// names (the tests of the engines that need one run in a private Xvfb of
+// tests/support/xserver.py), not to the Wayland desktop of whoever runs them.
+function onScreen() {
   const { WAYLAND_DISPLAY, ...environment } = process.env;
-  return { ...environment, DISPLAY: display, GDK_BACKEND: 'x11' };
-}
-
-// A private X server on a display that it picks itself (-displayfd), so that
-// runs never collide; resolves to { display, close() }.
-export async function startXvfb() {
-  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', SCREEN, '-nolisten', 'tcp'], {
-    stdio: ['ignore', 'ignore', 'ignore', 'pipe'],
-  });
-  const exited = new Promise((resolve) => { xvfb.on('exit', resolve); });
-  const number = await new Promise((resolve, reject) => {
-    let text = '';
-    xvfb.stdio[3].on('data', (chunk) => {
-      text += chunk;
-      if (text.includes('\n')) resolve(text.trim());
-    });
-    exited.then((code) => reject(new Error(`Xvfb ended with ${code} before it took a display`)));
-  });
-  return {
-    display: `:${number}`,
-    async close() {
-      xvfb.kill();
-      await exited;
-    },
-  };
+  if (!environment.DISPLAY) throw new Error('no DISPLAY: run under tests/support/xserver.py');
+  return { ...environment, GDK_BACKEND: 'x11' };
 }

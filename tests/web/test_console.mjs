@@ -1,6 +1,7 @@
 // The page logs no error while it runs, and everything it links to is there.
 
 import assert from 'node:assert/strict';
+import { get } from 'node:http';
 import { after, before, test } from 'node:test';
 
 import { openPage, start } from './harness.mjs';
@@ -42,4 +43,19 @@ test('no error in the console for a few seconds of running, and no request fails
   assert.deepEqual(missing, []);
   assert.deepEqual(errors, []);
   await context.close();
+});
+
+// Served as a static host serves it: the compressed copy that the request
+// accepts, brotli before gzip, else the file itself; q=0 refuses an encoding.
+test('each file in the encoding that the request accepts', async () => {
+  for (const [accepted, encoding] of [
+    ['gzip, br', 'br'], ['br;q=0, gzip', 'gzip'], ['br;q=0, gzip;q=0', undefined], ['', undefined],
+  ]) {
+    const response = await new Promise((resolve) => {
+      get(`${session.site.url}sorvane.wasm`, { headers: { 'Accept-Encoding': accepted } }, resolve);
+    });
+    response.resume();
+    assert.equal(response.headers['content-encoding'], encoding, `Accept-Encoding: ${accepted}`);
+    assert.equal(response.headers['content-type'], 'application/wasm');
+  }
 });

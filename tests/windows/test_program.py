@@ -3,7 +3,9 @@ its close box with the progress lines lost."""
 
 import unittest
 
-from harness import TITLE, XServer, expected_progress, wait_for
+from processes import wait_for
+from sorvane import TITLE, expected_progress
+from xserver import XServer
 from wine import sorvane_exe, wine_session
 
 # A frozen clock keeps the figure at angle 0, so the picture settles.

@@ -4,7 +4,7 @@ import contextlib
 import subprocess
 import tempfile
 
-from harness import Sorvane
+from sorvane import Sorvane
 
 # libfaketime is preloaded into Wine itself, and so also into the desktop
 # process when the run starts it (wine_session starts the server and the rest
