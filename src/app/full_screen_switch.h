@@ -18,9 +18,10 @@ struct WindowPlace {
     bool operator==(const WindowPlace&) const = default;
 };
 
-// What the program saw at one moment. The frame and the place are read, frame
-// first, only while the way back is watched; whether F11 is down only while a
-// release is awaited.
+// What the program saw at one moment. A press reads the frame; before a frame,
+// the frame and then the place are read only while the way back is watched,
+// and whether F11 is down only while a release is awaited (unread, it counts
+// as down, which forgets nothing).
 struct DesktopSight {
     std::chrono::steady_clock::time_point now;
     FrameExtents frame;
@@ -57,9 +58,9 @@ class FullScreenSwitch {
   private:
     // A held key repeats as presses alone, so every press before the release
     // is one of its repeats. A release that went to another window never
-    // comes: once F11 is seen up, the events that the X server had sent by
-    // then, repeats among them, are still to be handled, and are by the next
-    // frame.
+    // comes: once F11 is seen up, the events sent before that, repeats among
+    // them, may still wait to be handled, and by the next frame they have
+    // been.
     enum class KeyAwaits : std::uint8_t { press, release, eventsSentBeforeUp };
     // Leaving full screen: GNOME puts the window back without its frame first,
     // and gives the frame back with the window out of place. A frame still as
