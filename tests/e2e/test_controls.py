@@ -106,6 +106,8 @@ class Controls(unittest.TestCase):
             server.tool("xdotool", "windowactivate", "--sync", window)
             server.tool("xdotool", "keyup", "F11")
             program.activate()
+            # One frame may have begun before the release, the next sees F11 up,
+            # and the one after that forgets the release it awaited.
             program.wait_frames(program.frames() + 3)
             program.keys("F11")
             program.wait_geometry(windowed)

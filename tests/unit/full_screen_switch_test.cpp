@@ -8,20 +8,20 @@
 
 namespace {
 
-using Request = FullScreenRequest;
-constexpr Request SWITCH = Request::switchOver;
-constexpr Request AGAIN = Request::savedPlaceAgain;
-enum class Event : std::uint8_t { press, release, frame };
+constexpr FullScreenRequest NOTHING = FullScreenRequest::nothing;
+constexpr FullScreenRequest SWITCH = FullScreenRequest::switchOver;
+constexpr FullScreenRequest AGAIN = FullScreenRequest::savedPlaceAgain;
+enum class Event : std::uint8_t { press, release, frame, frameF11Down };
+using enum Event;
 
-// What the program sees at `ms` (the frame and the place only at frames and
-// presses, F11 down only at frames), and what it must ask for then.
+// What the program sees at `ms` (the frame and the place at presses and
+// frames), and what it must ask for then.
 struct Step {
     Event event;
     int ms = 0;
     FrameExtents frame{};
     WindowPlace place{};
-    Request expected = Request::nothing;
-    bool f11Down = false;
+    FullScreenRequest expected = NOTHING;
 };
 
 struct Order {
@@ -41,12 +41,12 @@ constexpr WindowPlace LOWER{.x = 200, .y = 189, .width = 640, .height = 441};
 constexpr WindowPlace SCREEN{.x = 0, .y = 0, .width = 1280, .height = 1024};
 constexpr WindowPlace MOVED{.x = 300, .y = 250, .width = 640, .height = 480};
 
-// Windowed with a title bar; F11 tapped, and full screen without the frame.
-std::vector<Step> fromFullScreen(std::vector<Step> steps, FrameExtents frame = TITLE_BAR)
+// Windowed with this frame, F11 tapped, and full screen without a frame.
+std::vector<Step> fromFullScreen(std::vector<Step> steps, FrameExtents windowedFrame = TITLE_BAR)
 {
-    steps.insert(steps.begin(), {{Event::press, 0, frame, WINDOWED, SWITCH},
-                                 {Event::release, 50},
-                                 {Event::frame, 60, NONE, SCREEN}});
+    steps.insert(
+        steps.begin(),
+        {{press, 0, windowedFrame, WINDOWED, SWITCH}, {release, 50}, {frame, 60, NONE, SCREEN}});
     return steps;
 }
 
@@ -58,18 +58,16 @@ TEST_P(FullScreenOrders, RequestsWhatTheProgramMustAskFor)
     bool fullScreen = false;
     WindowPlace saved;
     const Order& order = GetParam();
-    const std::vector<Step>& steps = order.steps;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const Step& step = steps[i];
+    for (const Step& step : order.steps) {
         const DesktopSight sight{.now = std::chrono::steady_clock::time_point{} +
                                         std::chrono::milliseconds{step.ms},
                                  .frame = step.frame,
                                  .place = step.place,
-                                 .f11Down = step.f11Down};
-        Request request = Request::nothing;
-        if (step.event == Event::press) {
+                                 .f11Down = step.event == frameF11Down};
+        FullScreenRequest request = NOTHING;
+        if (step.event == press) {
             request = unit.press(fullScreen, sight);
-        } else if (step.event == Event::release) {
+        } else if (step.event == release) {
             unit.release();
         } else {
             request = unit.beforeFrame(sight, saved);
@@ -78,37 +76,33 @@ TEST_P(FullScreenOrders, RequestsWhatTheProgramMustAskFor)
             fullScreen = !fullScreen;
             saved = fullScreen ? step.place : saved;
         }
-        EXPECT_EQ(request, step.expected) << "step " << i;
+        EXPECT_EQ(request, step.expected) << "at " << step.ms << " ms";
     }
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Desktops, FullScreenOrders, testing::Values(
-    Order{"GnomeFrameBackLower", fromFullScreen({{Event::press, 900, NONE, SCREEN, SWITCH},
-        {Event::release, 950}, {Event::frame, 1000, NONE, SCREEN},
-        {Event::frame, 1100, NONE, WINDOWED}, {Event::frame, 1200, TITLE_BAR, LOWER, AGAIN},
-        {Event::frame, 1300, TITLE_BAR, WINDOWED}})},
-    Order{"FrameBackBeforeNextFrame", fromFullScreen({{Event::press, 900, NONE, SCREEN, SWITCH},
-        {Event::frame, 1000, TITLE_BAR, LOWER, AGAIN}})},
-    Order{"FrameStillThereAtPress", fromFullScreen({{Event::press, 900, TITLE_BAR, SCREEN, SWITCH},
-        {Event::frame, 1000, TITLE_BAR, SCREEN}, {Event::frame, 1100, NONE, WINDOWED},
-        {Event::frame, 1200, TITLE_BAR, LOWER, AGAIN}})},
-    Order{"WatchedTenSecondsAtMost", fromFullScreen({{Event::press, 1000, NONE, SCREEN, SWITCH},
-        {Event::frame, 11000, NONE, WINDOWED}, {Event::frame, 11001, TITLE_BAR, LOWER}})},
-    Order{"NoFrames", fromFullScreen({{Event::press, 900, NONE, SCREEN, SWITCH},
-        {Event::frame, 1000, NONE, LOWER}}, NONE)},
-    Order{"MoveAfterTheWayBackStands", fromFullScreen({{Event::press, 900, NONE, SCREEN, SWITCH},
-        {Event::frame, 1000, TITLE_BAR, WINDOWED}, {Event::frame, 1100, TITLE_BAR, MOVED}})},
-    Order{"HeldKeyRepeats", {{Event::press, 0, TITLE_BAR, WINDOWED, SWITCH}, {Event::press, 660},
-        {Event::frame, 670, NONE, SCREEN, Request::nothing, true}, {Event::press, 700},
-        {Event::release, 800}, {Event::press, 900, NONE, SCREEN, SWITCH}}},
-    Order{"ReleaseToAnotherWindow", {{Event::press, 0, TITLE_BAR, WINDOWED, SWITCH},
-        {Event::frame, 10, NONE, SCREEN}, {Event::press, 11}, {Event::frame, 20, NONE, SCREEN},
-        {Event::press, 900, NONE, SCREEN, SWITCH}}},
-    Order{"PressTakenForARepeat", {{Event::press, 0, TITLE_BAR, WINDOWED, SWITCH},
-        {Event::frame, 10}, {Event::press, 11}, {Event::frame, 20, NONE, SCREEN, Request::nothing,
-        true}, {Event::press, 700}, {Event::release, 800}, {Event::press, 900, NONE, SCREEN,
-        SWITCH}}}),
+    Order{"GnomeFrameBackLower", fromFullScreen({{press, 900, NONE, SCREEN, SWITCH},
+        {release, 950}, {frame, 1000, NONE, SCREEN}, {frame, 1100, NONE, WINDOWED},
+        {frame, 1200, TITLE_BAR, LOWER, AGAIN}, {frame, 1300, TITLE_BAR, WINDOWED}})},
+    Order{"FrameBackBeforeNextFrame", fromFullScreen({{press, 900, NONE, SCREEN, SWITCH},
+        {frame, 1000, TITLE_BAR, LOWER, AGAIN}})},
+    Order{"FrameStillThereAtPress", fromFullScreen({{press, 900, TITLE_BAR, SCREEN, SWITCH},
+        {frame, 1000, TITLE_BAR, SCREEN}, {frame, 1100, NONE, WINDOWED},
+        {frame, 1200, TITLE_BAR, LOWER, AGAIN}})},
+    Order{"WatchedTenSecondsAtMost", fromFullScreen({{press, 1000, NONE, SCREEN, SWITCH},
+        {frame, 11000, NONE, WINDOWED}, {frame, 11001, TITLE_BAR, LOWER}})},
+    Order{"NoFrames", fromFullScreen({{press, 900, NONE, SCREEN, SWITCH},
+        {frame, 1000, NONE, LOWER}}, NONE)},
+    Order{"MoveAfterTheWayBackStands", fromFullScreen({{press, 900, NONE, SCREEN, SWITCH},
+        {frame, 1000, TITLE_BAR, WINDOWED}, {frame, 1100, TITLE_BAR, MOVED}})},
+    Order{"HeldKeyRepeats", {{press, 0, TITLE_BAR, WINDOWED, SWITCH}, {press, 660},
+        {frameF11Down, 670}, {press, 700}, {release, 800}, {press, 900, NONE, SCREEN, SWITCH}}},
+    Order{"ReleaseToAnotherWindow", {{press, 0, TITLE_BAR, WINDOWED, SWITCH}, {frame, 10},
+        {press, 11}, {frame, 20}, {press, 900, NONE, SCREEN, SWITCH}}},
+    Order{"PressTakenForARepeat", {{press, 0, TITLE_BAR, WINDOWED, SWITCH}, {frame, 10},
+        {press, 11}, {frameF11Down, 20}, {press, 700}, {release, 800},
+        {press, 900, NONE, SCREEN, SWITCH}}}),
     [](const testing::TestParamInfo<Order>& row) { return row.param.name; });
 // clang-format on
 
