@@ -17,7 +17,7 @@ using enum Event;
 // What the program sees at `ms` (the frame and the place at presses and
 // frames), and what it must ask for then.
 struct Step {
-    Event event;
+    Event event{};
     int ms = 0;
     FrameExtents frame{};
     WindowPlace place{};
