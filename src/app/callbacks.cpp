@@ -35,7 +35,10 @@ void onReshape(int width, int height)
 void onTimer(int value)
 {
     // Draw first, then re-arm: frames are spaced by the interval plus the drawing
-    // time, so a slow frame never lets expiries pile up.
+    // time, so a slow frame never lets expiries pile up. The toolkit has
+    // handled every event it had read before it runs a timer, so what the
+    // desktop shows here comes after them.
+    theScene->watchDesktop();
     theScene->tick();
 
     // The toolkit times its timers with the calendar clock and runs every timer

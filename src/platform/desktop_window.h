@@ -28,9 +28,8 @@ inline FrameExtents frameExtents()
 // Tells the X window manager who the current window is and how to place it:
 // its class (which ties it to the desktop entry), the process behind it, its
 // title in UTF-8, its icon, and that its position means the corner of its
-// inside, which is the corner the toolkit reports. Also has a held key's
-// repeats come as presses alone. Call once, right after the toolkit has
-// created the window.
+// inside, which is the corner the toolkit reports. Call once, right after the
+// toolkit has created the window.
 void describeWindow(const char* title);
 
 // The frame around the current window as the window manager last said

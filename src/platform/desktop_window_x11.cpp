@@ -3,7 +3,6 @@
 #include "platform/window_icon.h"
 
 #include <GL/glx.h>
-#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -79,11 +78,6 @@ void describeWindow(const char* title)
 
     setText(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), title);
     setCardinals(display, window, "_NET_WM_ICON", WINDOW_ICON);
-
-    // A held key repeats as presses alone, without the releases that X puts
-    // between them otherwise, as on Windows and in a browser: so the program
-    // tells a held key from one pressed again, however late it reads them.
-    XkbSetDetectableAutoRepeat(display, True, nullptr);
 
     // The toolkit's main loop flushes too, but only once it runs.
     XFlush(display);

@@ -33,6 +33,5 @@ void Scene::draw()
 
 void Scene::tick()
 {
-    watchRestore();
     draw();
 }

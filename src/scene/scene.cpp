@@ -2,9 +2,11 @@
 
 #include "platform/desktop_window.h"
 #include "platform/glut.h"
+#include "platform/keyboard_state.h"
 #include "platform/standard_streams.h"
 #include "scene/random.h"
 
+#include <cstdint>
 #include <ctime>
 #include <iostream>
 
@@ -43,6 +45,7 @@ void Scene::init()
     glutInitWindowSize(WINDOW_SIZE, WINDOW_SIZE);
     glutCreateWindow(WINDOW_TITLE);
     describeWindow(WINDOW_TITLE);
+    makeKeyRepeatDetectable();
 
     glEnable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);

@@ -2,13 +2,11 @@
 // keeps while full screen, with one operation per kind of toolkit event.
 #pragma once
 
-#include "platform/desktop_window.h"
+#include "app/full_screen_switch.h"
 #include "scene/vertex.h"
 
 #include <array>
-#include <chrono>
 #include <cstddef>
-#include <cstdint>
 
 inline constexpr std::size_t VERTEX_COUNT = 500;
 
@@ -21,29 +19,23 @@ class Scene {
     void keyboard(int key, int x, int y);  // app/keyboard.cpp
     void special(int key, int x, int y);   // app/keyboard.cpp
     void specialUp(int key, int x, int y); // app/keyboard.cpp
+    // Before each timed frame: what became of F11 and of the way back from
+    // full screen since the last one.
+    void watchDesktop(); // app/keyboard.cpp
 
   private:
     void requestSavedGeometry() const; // app/keyboard.cpp
-    void watchRestore();               // app/keyboard.cpp
 
     bool fullScreen = false;
-    // Between a press of F11 and its release: the presses that a held key
-    // repeats come meanwhile, and switch nothing.
-    bool f11Held = false;
     // The windowed geometry, captured on every entry into full screen and read
     // only on leaving it.
     int savedX = 0;
     int savedY = 0;
     int savedWidth = 0;
     int savedHeight = 0;
-    // The window manager's frame around the window, as it was when full screen
-    // was entered, and how far the way back from full screen has come: watched
-    // until the window manager has given the frame back, or until a time
-    // limit for one that never does.
-    FrameExtents savedFrame;
-    enum class Restore : std::uint8_t { over, frameAsSaved, frameChanged };
-    Restore restore = Restore::over;
-    std::chrono::steady_clock::time_point restoreWatchedUntil;
+    // Which presses of F11 switch, and how far the way back from full screen
+    // has come.
+    FullScreenSwitch fullScreenSwitch;
     // Filled by init before anything reads it, so not zeroed before that
     // (cppcheck 2.22 would have every member set by a constructor).
     // cppcheck-suppress uninitMemberVarNoCtor

@@ -1,6 +1,7 @@
 """F11 and Escape act; every other key and all pointer input change nothing."""
 
 import os
+import subprocess
 import tempfile
 import time
 import unittest
@@ -90,6 +91,29 @@ class Controls(unittest.TestCase):
                 # and that pass is over.
                 program.wait_frames(program.frames() + 2)
             self.assertEqual(program.escape()[0], 0)
+
+    def test_full_screen_key_released_in_another_window(self):
+        # Its release goes to that window, and one press back in the program's
+        # must still leave full screen.
+        with XServer() as server, Sorvane(server, count_frames=True) as program:
+            other = subprocess.Popen(["xmessage", "elsewhere"], env=server.env)
+            self.addCleanup(other.wait)
+            self.addCleanup(other.kill)
+            window = server.tool("xdotool", "search", "--sync", "--onlyvisible", "--class",
+                                 "Xmessage").split()[0]
+            windowed = program.geometry()
+            program.activate()
+            server.tool("xdotool", "keydown", "F11")
+            wait_for(lambda: program.geometry()[2:] == SCREEN, 10, "full screen")
+            server.tool("xdotool", "windowactivate", "--sync", window)
+            server.tool("xdotool", "keyup", "F11")
+            program.activate()
+            # Two timed frames: one sees F11 up, the next forgets its release.
+            # Besides them, one frame may have begun before the release, and the
+            # window redraws what the other one covered, in up to two frames.
+            program.wait_frames(program.frames() + 5)
+            program.keys("F11")
+            program.wait_geometry(windowed)
 
 
 if __name__ == "__main__":
