@@ -258,14 +258,15 @@ class Sorvane:
         width, height = int(header.group(1)), int(header.group(2))
         return width, height, data[header.end():]
 
-    def settled_screenshot(self, timeout=20):
+    def settled_screenshot(self, timeout=20, unlike=None):
         """A screenshot once the figure is on screen and has stopped changing, as it
-        does under a frozen clock once the reshape and display frames are drawn."""
+        does under a frozen clock once the reshape and display frames are drawn;
+        with `unlike`, once it is another picture than that one."""
         last = [None]
 
         def steady():
             shot = self.screenshot()
-            done = shot == last[0] and len(colours(shot)) > 1000
+            done = shot == last[0] and shot != unlike and len(colours(shot)) > 1000
             last[0] = shot
             return shot if done else None
 
