@@ -95,21 +95,17 @@ class Program:
         # The driver keeps the shaders it compiles on disk; a private cache makes
         # the first start a cold one, every time.
         self.shader_cache = os.path.join(out, f"shader-cache-{self.name}")
-        self.cold = None
-        self.warm = None
-        self.start_up_instructions = None
-        self.start_up_llvm = None
         # What the program prints: the measuring must add nothing to it.
         self.output_lines = output_lines
         # The demangled name, exact: callgrind's patterns would match LLVM's
         # NamedRegionTimer with a wildcard.
         self.timer_callback = timer_callback
-        self.figures = None
-        self.frames = []
-        self.peak_rss_mb = None
-        self.resident = {}
-        self.own_instructions = None
-        self.own_allocations = None
+        # The timed run's figures; then what only the cold starts and the
+        # callgrind run give, None (n/a) after a quick run.
+        self.warm = self.figures = self.peak_rss_mb = None
+        self.frames, self.resident = [], {}
+        self.cold = self.start_up_instructions = self.start_up_llvm = None
+        self.own_instructions = self.own_allocations = None
         self.allocations_by_caller = {}
 
     def _run(self, shims, record, wait):
