@@ -7,6 +7,7 @@ windowing toolkit and the driver are left out, and so is the C library's start-u
 routine, whose inclusive cost is the whole program.
 """
 
+import collections
 import os
 import re
 
@@ -19,7 +20,7 @@ NAMED = re.compile(r"^\((\d+)\)(?: (.*))?$")
 
 class Profile:
     def __init__(self, path):
-        self.self_cost = {}  # (object, function) -> Ir
+        self.self_cost = collections.Counter()  # (object, function) -> Ir
         self.calls = []  # (caller object, caller fn, callee object, callee fn, count, inclusive Ir)
         self._read(path)
 
@@ -58,7 +59,7 @@ class Profile:
                         self.calls.append((ob, fn, call_ob or ob, call_fn, pending_call, cost))
                         pending_call, call_ob = None, None
                     else:
-                        self.self_cost[(ob, fn)] = self.self_cost.get((ob, fn), 0) + cost
+                        self.self_cost[(ob, fn)] += cost
 
     def own_instructions(self, program):
         own = sum(cost for (ob, _), cost in self.self_cost.items() if ob == program)
@@ -69,18 +70,16 @@ class Profile:
         return own
 
     def instructions_by_object(self):
-        counts = {}
+        counts = collections.Counter()
         for (ob, _), cost in self.self_cost.items():
-            name = os.path.basename(ob)
-            counts[name] = counts.get(name, 0) + cost
+            counts[os.path.basename(ob)] += cost
         return counts
 
     def allocations_by_caller(self):
         """Calls to an allocator, counted by the object the call came from."""
-        counts = {}
+        counts = collections.Counter()
         for caller_ob, caller_fn, _, callee_fn, count, _ in self.calls:
             # operator new's own call to malloc is the same allocation.
             if ALLOCATORS.match(callee_fn or "") and not ALLOCATORS.match(caller_fn or ""):
-                name = os.path.basename(caller_ob)
-                counts[name] = counts.get(name, 0) + count
+                counts[os.path.basename(caller_ob)] += count
         return counts

@@ -10,13 +10,12 @@ The harness it imports lives in tests/support.
 """
 
 import os
-import statistics
 import sys
 import tempfile
 import time
 
-from frames import read_frames
-from run_bench import FLOOR_TITLE, TITLE, ended_by_escape
+from frames import frame_figures, read_frames
+from run_bench import EXIT_TIMEOUT_S, FLOOR_TITLE, TITLE
 from sorvane import Sorvane, find_window
 from xserver import XServer
 
@@ -44,14 +43,13 @@ def main():
                 begin = time.monotonic_ns() + int(SETTLE_S * 1e9)
                 time.sleep(SETTLE_S + MEASURE_S)
                 spans.append((size, begin, time.monotonic_ns()))
-            ended_by_escape(run)
+            run.escape_ok(EXIT_TIMEOUT_S)
         frames = read_frames(record)
     print(f"{os.path.basename(binary)}: window, frames, median draw time, allocations per frame")
     for size, begin, end in spans:
-        span = [f for f in frames if begin <= f.swap_end_ns < end]
-        draw = statistics.median(f.swap_end_ns - f.clear_ns for f in span) / 1e6
-        allocations = (span[-1].allocations - span[0].allocations) / (len(span) - 1)
-        print(f"{size:4d} x {size:<4d} {len(span):5d} {draw:8.2f} ms {allocations:6.1f}")
+        span = frame_figures(frames, begin, end)
+        print(f"{size:4d} x {size:<4d} {span.steady_frames:5d} {span.draw_ms:8.2f} ms "
+              f"{span.allocations_per_frame:6.1f}")
 
 
 if __name__ == "__main__":

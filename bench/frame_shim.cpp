@@ -108,7 +108,14 @@ class Recorder {
 
     void swapped()
     {
-        record(nowNs());
+        const std::int64_t swapEndNs = nowNs();
+        if (frames != nullptr && count < MAX_FRAMES) {
+            // Looked up once the program runs: the counter is another preload library.
+            static const auto counter =
+                lookUp<CountFunction>(RTLD_DEFAULT, "sorvane_bench_allocations");
+            const std::uint64_t allocations = counter != nullptr ? counter() : 0;
+            frames[count++] = {lastClearNs, swapEndNs, static_cast<std::int64_t>(allocations)};
+        }
         // After the record: whoever sees the file moved also sees the frame that
         // moved it counted, so every frame counted later began after the move.
         if (moveFrom != nullptr && moveTo != nullptr) {
@@ -117,18 +124,6 @@ class Recorder {
     }
 
   private:
-    void record(std::int64_t swapEndNs)
-    {
-        if (frames == nullptr || count == MAX_FRAMES) {
-            return;
-        }
-        // Looked up once the program runs: the counter is another preload library.
-        static const auto counter =
-            lookUp<CountFunction>(RTLD_DEFAULT, "sorvane_bench_allocations");
-        const std::uint64_t allocations = counter != nullptr ? counter() : 0;
-        frames[count++] = {lastClearNs, swapEndNs, static_cast<std::int64_t>(allocations)};
-    }
-
     const char* moveFrom = nullptr;
     const char* moveTo = nullptr;
     const char* path = nullptr;

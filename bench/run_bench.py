@@ -14,6 +14,7 @@ uses it, so that the benchmark cannot rot.
 """
 
 import argparse
+import collections
 from dataclasses import dataclass
 import datetime
 import os
@@ -72,21 +73,6 @@ def resident_by_kind(pid):
     return kinds
 
 
-def peak_resident_mb(pid):
-    """The process's peak resident memory so far (VmHWM), in megabytes."""
-    with open(f"/proc/{pid}/status", encoding="ascii") as status:
-        kib = next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
-    return kib * 1024 / 1e6
-
-
-def ended_by_escape(run):
-    """Ends the run with Escape, which must give status 0; returns its output."""
-    status, output = run.escape(EXIT_TIMEOUT_S)
-    if status != 0:
-        raise AssertionError(f"exit status {status} after Escape")
-    return output
-
-
 @dataclass
 class Start:
     start_ns: int
@@ -109,21 +95,17 @@ class Program:
         # The driver keeps the shaders it compiles on disk; a private cache makes
         # the first start a cold one, every time.
         self.shader_cache = os.path.join(out, f"shader-cache-{self.name}")
-        self.cold = None
-        self.warm = None
-        self.start_up_instructions = None
-        self.start_up_llvm = None
         # What the program prints: the measuring must add nothing to it.
         self.output_lines = output_lines
         # The demangled name, exact: callgrind's patterns would match LLVM's
         # NamedRegionTimer with a wildcard.
         self.timer_callback = timer_callback
-        self.figures = None
-        self.frames = []
-        self.peak_rss_mb = None
-        self.resident = {}
-        self.own_instructions = None
-        self.own_allocations = None
+        # The timed run's figures; then what only the cold starts and the
+        # callgrind run give, None (n/a) after a quick run.
+        self.warm = self.figures = self.peak_rss_mb = None
+        self.frames, self.resident = [], {}
+        self.cold = self.start_up_instructions = self.start_up_llvm = None
+        self.own_instructions = self.own_allocations = None
         self.allocations_by_caller = {}
 
     def _run(self, shims, record, wait):
@@ -141,8 +123,8 @@ class Program:
                 # events: the steady state ends before them.
                 until = time.monotonic_ns()
                 resident = resident_by_kind(run.process.pid)
-                peak = peak_resident_mb(run.process.pid)
-                printed = ended_by_escape(run).count("\n")
+                peak = run.resident_kib("VmHWM") * 1024 / 1e6
+                printed = run.escape_ok(EXIT_TIMEOUT_S).count("\n")
         if printed != self.output_lines:
             raise AssertionError(f"{self.name} printed {printed} lines, not {self.output_lines}")
         return start, until, peak, resident
@@ -209,7 +191,7 @@ class Program:
             wanted = parts() + CALLGRIND_SETTLE_FRAMES + CALLGRIND_FRAMES
             wait_for(lambda: parts() >= wanted, CALLGRIND_TIMEOUT_S,
                      f"{wanted} profiles of {self.name} under callgrind")
-            ended_by_escape(run)
+            run.escape_ok(EXIT_TIMEOUT_S)
         # The first profile is the start-up, up to the first timer frame.
         start_up = Profile(f"{base}.1").instructions_by_object()
         self.start_up_instructions = sum(start_up.values())
@@ -218,14 +200,13 @@ class Program:
         numbered = sorted(int(name.rpartition(".")[2]) for name in os.listdir(directory)
                           if name != "profile")
         own = 0
-        by_caller = {}
+        by_caller = collections.Counter()
         for part in numbered[-CALLGRIND_FRAMES:]:
             profile = Profile(f"{base}.{part}")
             own += profile.own_instructions(self.binary)
-            for name, count in profile.allocations_by_caller().items():
-                by_caller[name] = by_caller.get(name, 0) + count
+            by_caller.update(profile.allocations_by_caller())
         self.own_instructions = own / CALLGRIND_FRAMES
-        self.own_allocations = by_caller.get(os.path.basename(self.binary), 0) / CALLGRIND_FRAMES
+        self.own_allocations = by_caller[os.path.basename(self.binary)] / CALLGRIND_FRAMES
         self.allocations_by_caller = {name: count / CALLGRIND_FRAMES
                                       for name, count in by_caller.items()}
 
@@ -375,18 +356,12 @@ def main():
     print(f"{args.seconds:g} s per program, {os.cpu_count()} CPUs, load average "
           f"{load:.2f} before the runs, {now}\n")
     print(table(programs, args.quick))
-    print("\nTargets:")
-    for line in targets(*programs):
-        print("  " + line)
-    print("\nStart-up and memory:")
-    for line in details(programs):
-        print("  " + line)
-    callers = allocation_callers(programs)
-    if callers:
-        print("\nHeap allocations per turn of the main loop, by calling library "
-              "(callgrind run):")
-        for line in callers:
-            print("  " + line)
+    sections = (("Targets", targets(*programs)), ("Start-up and memory", details(programs)),
+                ("Heap allocations per turn of the main loop, by calling library "
+                 "(callgrind run)", allocation_callers(programs)))
+    for title, lines in sections:
+        if lines:
+            print(f"\n{title}:", *lines, sep="\n  ")
     plot(programs, args.out)
 
 

@@ -82,13 +82,9 @@ install_packages() {
 # on 30 October 2026): the suite still runs every check that does without it,
 # and the checks that need it are reported as skipped, with that reason.
 install_released_packages() {
-    local missing
-    mapfile -t missing < <(not_installed "$@")
-    [ ${#missing[@]} -eq 0 ] && return 0
-    apt_get
-    local released=() absent=()
-    local package candidate
-    for package in "${missing[@]}"; do
+    local package candidate released=() absent=()
+    for package in $(not_installed "$@"); do
+        apt_get # the lists, once, where a package is missing
         candidate=$(apt-cache policy "$package" | sed -n 's/^ *Candidate: //p')
         if [ -z "$candidate" ] || [ "$candidate" = "(none)" ]; then
             absent+=("$package")

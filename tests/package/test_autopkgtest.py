@@ -17,7 +17,7 @@ from apt_downloads import share_apt_downloads
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
 PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
 # Made the first time from the build's own Debian 12 root and kept.
-ROOTS = os.path.join(SOURCE, "build", "debian-build")
+ROOTS = os.environ["SORVANE_DEBIAN_ROOTS"]
 ROOT = os.path.join(ROOTS, "bookworm-autopkgtest")
 DOWNLOADS = os.path.join(ROOTS, "downloads-bookworm")
 DEBIAN_ROOT = os.path.join(SOURCE, "scripts", "debian-root")

@@ -3,10 +3,10 @@ folder that SORVANE_DEBIAN_PACKAGES names, which package.build fills): the
 source package and the binary package of each architecture built from it
 (scripts/debian-build). Their names, fields, contents and modes, lintian
 finding nothing in any of them, the AppStream metainfo valid and listing the
-changelog's releases, the dependencies resolving on this machine, and the
-program of this machine's package running. Nothing is installed: apt-get only
-simulates, and the program runs from the package unpacked into a scratch
-folder."""
+changelog's releases, and the dependencies resolving on this machine. Nothing
+is installed: apt-get only simulates, and the files are read from this
+machine's package unpacked into a scratch folder. The program of each package
+runs in release.architectures, installed."""
 
 import gzip
 import os
@@ -15,9 +15,6 @@ import subprocess
 import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
-
-from sorvane import Sorvane, expected_progress
-from xserver import XServer
 
 SOURCE = os.environ["SORVANE_SOURCE_DIR"]
 VERSION = os.environ["SORVANE_VERSION"]
@@ -146,14 +143,6 @@ class Package(unittest.TestCase):
                      debs[machine])
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertRegex(result.stdout, r"(?m)^Inst sorvane ")
-
-    def test_unpacked_program_runs(self):
-        binary = os.path.join(root, "usr", "bin", "sorvane")
-        with XServer() as server, Sorvane(server, binary=binary) as program:
-            self.assertEqual(program.geometry()[2:], (600, 600))
-            status, output = program.escape()
-        self.assertEqual(status, 0)
-        self.assertEqual(output, expected_progress())
 
 
 if __name__ == "__main__":

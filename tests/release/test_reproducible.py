@@ -69,8 +69,7 @@ def copy_sources(destination):
 def build(tree, output, umask, zone, *parts):
     result = subprocess.run(
         [os.path.join(tree, "scripts", "release"), "--build-only", output, *parts],
-        env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=zone,
-                 SORVANE_DEBIAN_ROOTS=os.path.join(SOURCE, "build", "debian-build")),
+        env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=zone),
         umask=umask, capture_output=True, text=True, timeout=1500, check=False)
     if result.returncode != 0:
         raise AssertionError(f"the build in {tree} failed:\n{result.stdout}{result.stderr}")

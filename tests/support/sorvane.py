@@ -166,35 +166,28 @@ class Sorvane:
         """The frames shown so far (needs count_frames)."""
         return frame_count(self.record)
 
+    def check_alive(self):
+        if not self.alive():
+            raise AssertionError(f"sorvane ended with status {self.process.returncode}")
+
     def wait_frames(self, total, timeout=STARTUP_TIMEOUT):
         """Waits until the program has shown `total` frames in all, and returns
         the count then."""
         def shown():
-            if not self.alive():
-                raise AssertionError(f"sorvane ended with status {self.process.returncode}")
+            self.check_alive()
             count = self.frames()
             return count if count >= total else None
 
         return wait_for(shown, timeout, lambda: f"frame {total}, last {self.frames()}")
 
-    def wait_frame_begun(self, monotonic_ns, timeout=STARTUP_TIMEOUT):
-        """Waits until the program has begun a frame at or after this time of
-        the monotonic clock (needs count_frames)."""
-        def begun():
-            if not self.alive():
-                raise AssertionError(f"sorvane ended with status {self.process.returncode}")
-            frame = last_frame(self.record)
-            return frame is not None and frame.clear_ns >= monotonic_ns
-
-        wait_for(begun, timeout, "a frame begun at the time asked for")
-
-    def resident_kib(self):
-        """The program's resident memory (VmRSS) in KiB."""
+    def resident_kib(self, field="VmRSS"):
+        """The program's resident memory in KiB: now (VmRSS), or at its peak
+        (VmHWM)."""
         with open(f"/proc/{self.process.pid}/status") as status:
             for line in status:
-                if line.startswith("VmRSS:"):
+                if line.startswith(field + ":"):
                     return int(line.split()[1])
-        raise AssertionError("no VmRSS for the program")
+        raise AssertionError(f"no {field} for the program")
 
     def kill(self):
         try:
@@ -233,10 +226,8 @@ class Sorvane:
         """The client area's (x, y, width, height) on the screen, or another
         window's."""
         info = self.server.tool("xwininfo", "-id", window or self.window)
-        fields = {}
-        for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
-            fields[key] = int(re.search(rf"{key}:\s+(-?\d+)", info).group(1))
-        return tuple(fields.values())
+        keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
+        return tuple(int(re.search(rf"{key}:\s+(-?\d+)", info).group(1)) for key in keys)
 
     def wait_placed(self, timeout=10):
         """Waits for a desktop that places windows itself to move the window's
@@ -267,14 +258,15 @@ class Sorvane:
         width, height = int(header.group(1)), int(header.group(2))
         return width, height, data[header.end():]
 
-    def settled_screenshot(self, timeout=20):
+    def settled_screenshot(self, timeout=20, unlike=None):
         """A screenshot once the figure is on screen and has stopped changing, as it
-        does under a frozen clock once the reshape and display frames are drawn."""
+        does under a frozen clock once the reshape and display frames are drawn;
+        with `unlike`, once it is another picture than that one."""
         last = [None]
 
         def steady():
             shot = self.screenshot()
-            done = shot == last[0] and len(colours(shot)) > 1000
+            done = shot == last[0] and shot != unlike and len(colours(shot)) > 1000
             last[0] = shot
             return shot if done else None
 
@@ -289,8 +281,7 @@ class Sorvane:
         self.pointer("click", "1", "click", "3", "mousedown", "1",
                      "mousemove_relative", "--sync", "120", "90", "mouseup", "1",
                      "mousemove_relative", "--sync", "200", "150", "click", "4")
-        if not self.alive():
-            raise AssertionError(f"sorvane ended with status {self.process.returncode}")
+        self.check_alive()
         if (self.geometry(), self.screenshot()) != before:
             raise AssertionError("ignored input changed the window or the picture")
 
@@ -344,7 +335,14 @@ class Sorvane:
     def hold_geometry(self, expected, seconds):
         """Checks that the window is still at `expected` (x, y, width, height)
         by a frame begun this many seconds from now (needs count_frames)."""
-        self.wait_frame_begun(time.monotonic_ns() + int(seconds * 1e9))
+        until = time.monotonic_ns() + int(seconds * 1e9)
+
+        def begun():
+            self.check_alive()
+            frame = last_frame(self.record)
+            return frame is not None and frame.clear_ns >= until
+
+        wait_for(begun, STARTUP_TIMEOUT, f"a frame begun {seconds} s on")
         if self.geometry() != expected:
             raise AssertionError(f"window geometry {self.geometry()} {seconds} s after it was "
                                  f"{expected}")
@@ -352,15 +350,21 @@ class Sorvane:
     def escape(self, timeout=20):
         """Presses Escape and returns (exit status, standard output)."""
         self.keys("Escape")
-        status = self.process.wait(timeout)
-        return status, self.read(self.stdout)
+        return self.process.wait(timeout), self.read(self.stdout)
+
+    def escape_ok(self, timeout=20):
+        """Presses Escape, which must end the run with status 0, and returns
+        standard output."""
+        status, output = self.escape(timeout)
+        if status != 0:
+            raise AssertionError(f"exit status {status} after Escape")
+        return output
 
     def close(self, timeout=20):
         """Asks the window manager to close the window, as its close button
         does, and returns (exit status, standard output)."""
         self.server.tool("wmctrl", "-i", "-c", self.window)
-        status = self.process.wait(timeout)
-        return status, self.read(self.stdout)
+        return self.process.wait(timeout), self.read(self.stdout)
 
     def properties(self, *names):
         """The window's properties by name, each as (type, value) the way xprop
@@ -390,9 +394,7 @@ def settled_picture(run):
     ends it with Escape, which must give status 0."""
     with run as program:
         picture = program.settled_screenshot()
-        status, _ = program.escape()
-    if status != 0:
-        raise AssertionError(f"exit status {status} after Escape")
+        program.escape_ok()
     return picture
 
 

@@ -6,6 +6,7 @@ compositor with the Xwayland it starts, on a display number it picks and
 announces.
 """
 
+import contextlib
 import dataclasses
 import glob
 import os
@@ -193,9 +194,8 @@ class XServer:
         self.processes = []  # each with the name of the one to end first in its group
         self.env = None
         self.wm_log = None
-        self.cache = None
-        self.scratch = None
-        self.display = None
+        # The folders and the desktop's log, closed once the processes end.
+        self.closing = contextlib.ExitStack()
 
     def __enter__(self):
         for tool in ("Xvfb", "xdotool", "xwininfo"):
@@ -203,8 +203,8 @@ class XServer:
                 raise unittest.SkipTest(f"{tool} is not installed")
         # Mesa's shader cache and the desktop's files go to folders of the
         # server's own, not the home folder's.
-        self.scratch = tempfile.TemporaryDirectory()
-        self.cache = tempfile.TemporaryDirectory()
+        self.scratch = self.closing.enter_context(tempfile.TemporaryDirectory())
+        self.cache = self.closing.enter_context(tempfile.TemporaryDirectory())
         try:
             if self.desktop and self.desktop.announces:
                 self.start_compositor()
@@ -233,9 +233,8 @@ class XServer:
         self.use_display(number)
 
     def use_display(self, number, **variables):
-        self.display = number
         self.env = dict(os.environ, DISPLAY=f":{number}", TZ="UTC",
-                        XDG_CACHE_HOME=self.cache.name, **variables)
+                        XDG_CACHE_HOME=self.cache, **variables)
         # The program and the tools talk to the X server only.
         self.env.pop("WAYLAND_DISPLAY", None)
         wait_for(self.reachable, STARTUP_TIMEOUT, f"display :{number} to accept clients")
@@ -249,8 +248,8 @@ class XServer:
         ends whole, with a home and runtime folder of its own, and returns
         the process."""
         desktop = self.desktop
-        home = os.path.join(self.scratch.name, "home")
-        runtime = os.path.join(self.scratch.name, "runtime")
+        home = os.path.join(self.scratch, "home")
+        runtime = os.path.join(self.scratch, "runtime")
         os.mkdir(home)
         os.mkdir(runtime, 0o700)
         for path, text in desktop.settings:
@@ -259,16 +258,17 @@ class XServer:
             with open(path, "w") as settings:
                 settings.write(text)
         env = dict(self.env or os.environ, HOME=home, XDG_RUNTIME_DIR=runtime,
-                   XDG_CACHE_HOME=self.cache.name)
+                   XDG_CACHE_HOME=self.cache)
         env.pop("WAYLAND_DISPLAY", None)
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         if desktop.copy:
-            copy = os.path.join(self.scratch.name, os.path.basename(command[0]))
+            copy = os.path.join(self.scratch, os.path.basename(command[0]))
             shutil.copy(shutil.which(command[0]), copy)
             command = [copy, *command[1:]]
         if desktop.session_bus:
             command = ["dbus-run-session", "--", *command]
-        self.wm_log = open(os.path.join(self.scratch.name, "desktop.log"), "w+b")
+        self.wm_log = self.closing.enter_context(
+            open(os.path.join(self.scratch, "desktop.log"), "w+b"))
         process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
                                    stdout=self.wm_log, stderr=subprocess.STDOUT,
                                    start_new_session=True)
@@ -301,14 +301,14 @@ class XServer:
                           f"{desktop.name} to announce its X display").group(1)
         variables = {}
         if desktop.xauthority:
-            pattern = os.path.join(self.scratch.name, "runtime", desktop.xauthority)
+            pattern = os.path.join(self.scratch, "runtime", desktop.xauthority)
             variables["XAUTHORITY"] = wait_for(lambda: glob.glob(pattern), STARTUP_TIMEOUT,
                                                f"{desktop.name}'s X authority file")[0]
         self.use_display(number, **variables)
         self.wait_managed(process)
 
     def start_window_manager(self):
-        ready = os.path.join(self.scratch.name, "ready")
+        ready = os.path.join(self.scratch, "ready")
         command = [part.replace("{ready}", shlex.quote(ready)) for part in self.desktop.command]
         process = self.desktop_process(command)
         self.wait_managed(process)
@@ -330,12 +330,7 @@ class XServer:
     def __exit__(self, *exc):
         for process, first in reversed(self.processes):
             end(process, first)
-        if self.wm_log:
-            self.wm_log.close()
-        if self.scratch:
-            self.scratch.cleanup()
-        if self.cache:
-            self.cache.cleanup()
+        self.closing.close()
 
     def tool(self, *args, check=True):
         result = subprocess.run(args, env=self.env, capture_output=True, text=True,
