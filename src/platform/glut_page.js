@@ -186,17 +186,18 @@ var LibraryGLUTPage = {
     GLUT.armIdle();
   },
 
+  // The page learns whether the program is full screen from these alone.
   glutFullScreen: function () {
-    Module['page'].send({ type: 'fullScreen' });
+    Module['page'].send({ type: 'fullScreen', on: true });
   },
 
   // A window given a size or a place leaves full screen; otherwise the page's
   // layout decides both, as a tiling window manager would.
   glutReshapeWindow: function (width, height) {
-    Module['page'].send({ type: 'leaveFullScreen' });
+    Module['page'].send({ type: 'fullScreen', on: false });
   },
   glutPositionWindow: function (x, y) {
-    Module['page'].send({ type: 'leaveFullScreen' });
+    Module['page'].send({ type: 'fullScreen', on: false });
   },
 
   // The first reshape, at the window's size; then the program lives on in

@@ -14,7 +14,7 @@
     // finds that by trying), or offers it no animation frames, the page ends
     // this one and runs the program itself.
     page.unsupported = function () { postMessage({ type: 'unsupported' }); };
-    if (typeof requestAnimationFrame != 'function') page.unsupported();
+    if (typeof requestAnimationFrame !== 'function') page.unsupported();
     var waiting = false;
     Module['preRun'] = [function () {
       waiting = !page.canvas;

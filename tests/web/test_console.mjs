@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
-import { openPage, start } from './harness.mjs';
+import { start } from './harness.mjs';
 
 let session;
 before(async () => { session = await start(); });
