@@ -1,9 +1,12 @@
 // ESLint over the page's script, the toolkit and link built into the program's
-// script, and the page's tests and benchmark. Here beside the packages it
-// imports, which npm installs in tests/web alone; run from the repository root
-// with --config, which makes the patterns the root's (tests/lint).
-import js from '@eslint/js';
-import globals from 'globals';
+// script, and the page's tests and benchmark (tests/lint runs it). At the root
+// beside the other tools' settings; npm installs ESLint and these packages with
+// the page's test tools, in tests/web.
+import { createRequire } from 'node:module';
+
+const require = createRequire(new URL('tests/web/', import.meta.url));
+const js = require('@eslint/js');
+const globals = require('globals');
 
 const readonly = (names) => Object.fromEntries(names.map((name) => [name, 'readonly']));
 // What the tests' functions read where they run, in the page or the worker:
@@ -39,7 +42,7 @@ export default [
   },
   { files: ['web/*.js'], languageOptions: { globals: globals.browser }, rules: modern },
   {
-    files: ['tests/web/*.mjs', 'bench/web/*.mjs'],
+    files: ['tests/web/*.mjs', 'bench/web/*.mjs', 'eslint.config.mjs'],
     languageOptions: { globals: { ...globals.node, ...globals.browser, ...pageNames } },
     rules: modern,
   },
