@@ -41,6 +41,7 @@ export default [
     },
   },
   { files: ['web/*.js'], languageOptions: { globals: globals.browser }, rules: modern },
+  { files: ['web/service-worker.js'], languageOptions: { globals: globals.serviceworker } },
   {
     files: ['tests/web/*.mjs', 'bench/web/*.mjs', 'eslint.config.mjs'],
     languageOptions: { globals: { ...globals.node, ...globals.browser, ...pageNames } },

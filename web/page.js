@@ -1,7 +1,9 @@
 // The page's side of its link with the program (src/platform/page_link.js and
 // glut_page.js): it starts the program, shows its progress lines and how it
 // ended, shows full screen when the program asks for it, and passes on keys
-// and the picture's size, as a window manager and a terminal would.
+// and the picture's size, as a window manager and a terminal would. It also
+// pauses the program, and keeps its own files for use without a network
+// (service-worker.js).
 
 // The page's parts.
 const frame = document.getElementById('frame');
@@ -11,6 +13,8 @@ const output = document.getElementById('output');
 const controls = document.getElementById('controls');
 const fullScreenButton = document.getElementById('fullscreen');
 const endButton = document.getElementById('end');
+const pauseButton = document.getElementById('pause');
+const hint = document.getElementById('hint');
 const controlsHome = controls.parentNode;
 
 // The browser's full screen is of elements wherever it has one; an iPhone's
@@ -30,6 +34,12 @@ const resizeObserver = new ResizeObserver(() => fitCanvas());
 // Each start makes a new one, which is neither running nor full screen.
 let program = null;
 
+// Why the figure stands still, or null while it turns: 'asked' by the Pause
+// button, or 'motion' where the device asks for reduced motion, which the page
+// follows as it changes. A program started again is paused as this one was.
+const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)');
+let pausedBy = history.state?.pausedBy ?? (reducedMotion.matches ? 'motion' : null);
+
 // The link to the program.
 
 // What the program says (src/platform/page_link.js and glut_page.js).
@@ -44,12 +54,17 @@ function fromProgram(message) {
       console.warn(message.text);
       break;
     case 'running':
+      // Without a WebGL context it runs on without a window: the page has
+      // said why nothing is drawn.
+      if (program.noWebGL) break;
       program.running = true;
-      fullScreenButton.disabled = endButton.disabled = false;
-      statusLine.textContent = 'Running. End or Escape ends the program; Full screen or F11 fills the screen.';
+      fullScreenButton.disabled = endButton.disabled = pauseButton.disabled = false;
+      // A pause or play while it started.
+      pause(pausedBy);
       // From here the page's layout decides the picture's size, as a window
       // manager does.
       fitCanvas();
+      if (navigator.serviceWorker) keepFiles();
       break;
     case 'exit':
       ended(`sorvane ended with status ${message.status}.`);
@@ -82,7 +97,7 @@ function fromProgram(message) {
 function ended(text) {
   program.running = false;
   statusLine.textContent = text;
-  fullScreenButton.disabled = endButton.disabled = true;
+  fullScreenButton.disabled = endButton.disabled = pauseButton.disabled = true;
   // No browser's own gesture leaves the page's full-window mode, and the
   // buttons that would are off: the status line comes back into view.
   if (frame.classList.contains('full-window')) leaveFullScreen();
@@ -93,7 +108,7 @@ function ended(text) {
 // takes a second. Where the browser cannot draw WebGL in a worker, which
 // the worker finds by trying, the page runs it here.
 function startProgram() {
-  program = { send: () => {}, worker: null, running: false, fullScreen: false };
+  program = { send: () => {}, worker: null, running: false, fullScreen: false, noWebGL: false };
   if ('transferControlToOffscreen' in canvas) startInWorker();
   else startHere();
 }
@@ -101,7 +116,7 @@ function startProgram() {
 function startInWorker() {
   const worker = new Worker('sorvane.js');
   const offscreen = canvas.transferControlToOffscreen();
-  worker.postMessage({ type: 'canvas', canvas: offscreen }, [offscreen]);
+  worker.postMessage({ type: 'canvas', canvas: offscreen, paused: pausedBy !== null }, [offscreen]);
   worker.onmessage = ({ data }) => {
     if (data.type !== 'unsupported') {
       fromProgram(data);
@@ -124,7 +139,7 @@ function stopWorker() {
 }
 
 function startHere() {
-  window.Module = { page: { canvas, post: fromProgram } };
+  window.Module = { page: { canvas, post: fromProgram, paused: pausedBy !== null, unsupported: noWebGL } };
   program.send = (message) => window.Module.page.receive(message);
   const script = document.createElement('script');
   script.src = 'sorvane.js';
@@ -135,7 +150,7 @@ function startHere() {
 // runtime is the page's own, is started again by loading the page again.
 function restartProgram() {
   if (!program.worker) {
-    history.replaceState(null, '', RESTARTED);
+    history.replaceState({ pausedBy }, '', RESTARTED);
     location.reload();
     return;
   }
@@ -149,8 +164,36 @@ function showRestarted() {
   notice.textContent = 'The browser gave back the picture\u2019s WebGL context, which it had taken away: sorvane started again.';
 }
 
+// Not even the page can make a WebGL context: the program cannot draw here.
+function noWebGL() {
+  program.noWebGL = true;
+  statusLine.textContent = 'This page needs WebGL, which this browser does not offer here: sorvane cannot draw its figure.';
+  controls.hidden = hint.hidden = true;
+}
+
 function press(key) {
   if (program.running) program.send({ type: 'key', key });
+}
+
+// Paused, the program's clock stands still and it draws no frames but those of
+// a new size; at play it goes on from where it stopped.
+function pause(by) {
+  pausedBy = by;
+  pauseButton.firstChild.textContent = by ? 'Play' : 'Pause';
+  if (!program.running) return;
+  program.send({ type: 'pause', paused: by !== null });
+  statusLine.textContent = {
+    asked: 'Paused. Play turns the figure again; End or Escape ends the program.',
+    motion: 'Paused, as this device asks for reduced motion. Play turns the figure; End or Escape ends the program.',
+  }[by] ?? 'Running. Pause stops the figure, End or Escape ends the program; Full screen or F11 fills the screen.';
+}
+
+// The page's files, kept by a service worker for use without a network, where
+// the page is served over HTTPS or from this computer.
+function keepFiles() {
+  navigator.serviceWorker.register('service-worker.js').catch((error) => {
+    console.warn(`The page's files are not kept for use offline: ${error.message}`);
+  });
 }
 
 // Full screen.
@@ -224,6 +267,8 @@ window.addEventListener('keydown', (event) => {
 // and Escape do.
 fullScreenButton.addEventListener('click', () => press('F11'));
 endButton.addEventListener('click', () => press('Escape'));
+pauseButton.addEventListener('click', () => pause(pausedBy ? null : 'asked'));
+reducedMotion.addEventListener('change', () => pause(reducedMotion.matches ? 'motion' : null));
 
 // Sizing.
 
