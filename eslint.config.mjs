@@ -12,7 +12,7 @@ const readonly = (names) => Object.fromEntries(names.map((name) => [name, 'reado
 // What the tests' functions read where they run, in the page or the worker:
 // elements by id, the program's Module, and what the tests left there.
 const pageNames = readonly(['canvas', 'controls', 'frame', 'notice', 'Module', 'releaseWorkers',
-  'fixedNow', 'webglDraws', 'drawsPerFrame', 'benchFrames', 'benchDrawingMs']);
+  'fixedNow', 'webglDraws', 'drawsPerFrame', 'benchFrames', 'benchDrawingMs', 'axe']);
 // What Emscripten's JavaScript compiler gives its libraries, pre- and post-scripts.
 const emscriptenNames = readonly(['Module', 'LibraryManager', 'mergeInto', 'autoAddDeps', 'GLUT',
   'Browser', 'callUserCallback', 'addRunDependency', 'removeRunDependency', 'makeDynCall',

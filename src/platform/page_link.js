@@ -38,23 +38,29 @@
   var browserNow = Date.now;
   var pausedFor = 0;
   var pausedAt = null;
-  var heldFrame = null;
+  var frame = null;
+  var frameRequest = 0;
   Date.now = function () {
     return pausedAt === null ? browserNow.call(Date) - pausedFor : pausedAt;
+  };
+  function drawFrame() {
+    var callback = frame;
+    frame = null;
+    callback();
+  }
+  page.requestFrame = function (callback) {
+    frame = callback;
+    if (pausedAt === null) frameRequest = requestAnimationFrame(drawFrame);
   };
   page.pause = function (paused) {
     if (paused && pausedAt === null) {
       pausedAt = Date.now();
+      if (frame) cancelAnimationFrame(frameRequest);
     } else if (!paused && pausedAt !== null) {
       pausedFor = browserNow.call(Date) - pausedAt;
       pausedAt = null;
-      if (heldFrame) requestAnimationFrame(heldFrame);
-      heldFrame = null;
+      if (frame) frameRequest = requestAnimationFrame(drawFrame);
     }
-  };
-  page.requestFrame = function (callback) {
-    if (pausedAt === null) requestAnimationFrame(callback);
-    else heldFrame = callback;
   };
   // On the page, the program is paused from the start if the page says so.
   page.pause(page.paused);
