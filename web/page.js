@@ -180,7 +180,7 @@ function press(key) {
 function pause(by) {
   pausedBy = by;
   pauseButton.firstChild.textContent = by ? 'Play' : 'Pause';
-  if (!program.running) return;
+  if (!program?.running) return;
   program.send({ type: 'pause', paused: by !== null });
   statusLine.textContent = {
     asked: 'Paused. Play turns the figure again; End or Escape ends the program.',
@@ -305,6 +305,7 @@ function replaceCanvas() {
 // Start.
 
 observeCanvas();
+pause(pausedBy);
 if (location.hash === RESTARTED) {
   history.replaceState(null, '', location.pathname + location.search);
   showRestarted();
