@@ -109,20 +109,20 @@ if (missing) {
     await drawsAndTurns(page);
   });
 
-  test(`${name}: a lost and restored WebGL context brings the figure back`, async (t) => {
-    const lost = await page.inProgram(() => {
+  test(`${name}: a lost and restored WebGL context brings the figure back, paused as it was`, async (t) => {
+    if (!await page.inProgram(() => true)) return t.skip(engine.programOutOfReach);
+    await page.click('#pause');
+    await waitInPage(page, paused);
+    await page.inProgram(() => {
       self.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
       self.loseContext.loseContext();
-      return true;
     });
-    if (!lost) {
-      t.skip(engine.programOutOfReach);
-      return;
-    }
     await waitInPage(page, () => document.getElementById('status').textContent.includes('WebGL context'));
     await page.inProgram(() => self.loseContext.restoreContext());
-    await waitInPage(page, running, undefined, 60000);
+    await waitInPage(page, paused, undefined, 60000);
     assert.match(await page.evaluate(() => notice.textContent), /sorvane started again/);
+    await page.click('#pause');
+    await waitInPage(page, running);
     await drawsAndTurns(page);
   });
 
