@@ -20,7 +20,7 @@ target_link_options(GLUT::GLUT INTERFACE
     "SHELL:--post-js ${PROJECT_SOURCE_DIR}/src/platform/page_link_end.js")
 
 # Makes TARGET a web page: its .js and .wasm go to build/<preset>/page beside
-# the project's own index.html, its manifest, icons and preview still, all in
+# the project's own index.html, its script, its manifest, icons and preview still, all in
 # one folder with relative links, ready to be served as they are from any path.
 function(sorvane_web_page target)
     set(page_dir ${CMAKE_BINARY_DIR}/page)
@@ -44,7 +44,7 @@ function(sorvane_web_page target)
         -sENVIRONMENT=web,worker -sFILESYSTEM=0 -sGL_FFP_ONLY=1
         "-sINCOMING_MODULE_JS_API=[${module_api}]")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${SORVANE_GLUT_SOURCES})
-    foreach(name IN ITEMS index.html sorvane.webmanifest icons/sorvane-192.png icons/sorvane-512.png)
+    foreach(name IN ITEMS index.html page.js sorvane.webmanifest icons/sorvane-192.png icons/sorvane-512.png)
         cmake_path(GET name FILENAME file)
         configure_file(${PROJECT_SOURCE_DIR}/web/${name} ${page_dir}/${file} COPYONLY)
     endforeach()
@@ -53,6 +53,19 @@ function(sorvane_web_page target)
     # What a shared link shows: a still of the program.
     configure_file(${PROJECT_SOURCE_DIR}/docs/screenshot.png ${page_dir}/preview.png COPYONLY)
 
+    # The service worker that keeps the page's files for use offline, written
+    # with their sums once they are all made.
+    set(copied index.html page.js sorvane.webmanifest sorvane-32.png sorvane-192.png sorvane-512.png)
+    list(TRANSFORM copied PREPEND ${page_dir}/ OUTPUT_VARIABLE copied_paths)
+    list(JOIN copied , kept)
+    string(APPEND kept ",${target}.js,${target}.wasm")
+    add_custom_command(OUTPUT ${page_dir}/service-worker.js
+        COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/web/service-worker.js
+            -DPAGE=${page_dir} -DFILES=${kept} -P ${PROJECT_SOURCE_DIR}/cmake/ServiceWorker.cmake
+        DEPENDS ${PROJECT_SOURCE_DIR}/web/service-worker.js ${PROJECT_SOURCE_DIR}/cmake/ServiceWorker.cmake
+            ${target} ${copied_paths}
+        VERBATIM)
+
     # Compressed copies of the text and code, NAME.br and NAME.gz beside NAME,
     # for a host that serves them as they are (./scripts/web does); the PNGs
     # are compressed already. Made once, at the highest levels, and the same
@@ -60,7 +73,8 @@ function(sorvane_web_page target)
     find_program(BROTLI_EXECUTABLE brotli REQUIRED)
     find_program(GZIP_EXECUTABLE gzip REQUIRED)
     set(compressed)
-    foreach(file IN ITEMS index.html sorvane.webmanifest ${target}.js ${target}.wasm)
+    foreach(file IN ITEMS index.html page.js service-worker.js sorvane.webmanifest
+            ${target}.js ${target}.wasm)
         set(path ${page_dir}/${file})
         # The link writes the .wasm beside the .js without naming it to the
         # build tool, so the target stands for both of its files.

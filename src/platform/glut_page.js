@@ -21,10 +21,12 @@ var LibraryGLUTPage = {
     // the next frame gives the canvas that size.
     size: null,
 
-    // What the page sends: key presses and the picture's size.
+    // What the page sends: key presses, the picture's size, pause and play.
     receive: function (message) {
       if (message.type === 'key') {
         GLUT.key(message.key);
+      } else if (message.type === 'pause') {
+        Module['page'].pause(message.paused);
       } else if (message.type === 'size') {
         // While the page is being resized, sizes can come faster than frames
         // are shown: only the last one before the next frame is drawn.
@@ -111,7 +113,7 @@ var LibraryGLUTPage = {
   //
   // A worker that can make no context (WebKitGTK's, for one, has WebGL in
   // name only) tells the page so, which runs the program itself instead, and
-  // goes no further.
+  // goes no further; so does the page, which then says that it needs WebGL.
   //
   // A context that the browser takes away is given back only if asked for, by
   // preventing the loss's default. The program cannot make again what it made
@@ -186,17 +188,18 @@ var LibraryGLUTPage = {
     GLUT.armIdle();
   },
 
+  // The page learns whether the program is full screen from these alone.
   glutFullScreen: function () {
-    Module['page'].send({ type: 'fullScreen' });
+    Module['page'].send({ type: 'fullScreen', on: true });
   },
 
   // A window given a size or a place leaves full screen; otherwise the page's
   // layout decides both, as a tiling window manager would.
   glutReshapeWindow: function (width, height) {
-    Module['page'].send({ type: 'leaveFullScreen' });
+    Module['page'].send({ type: 'fullScreen', on: false });
   },
   glutPositionWindow: function (x, y) {
-    Module['page'].send({ type: 'leaveFullScreen' });
+    Module['page'].send({ type: 'fullScreen', on: false });
   },
 
   // The first reshape, at the window's size; then the program lives on in

@@ -5,7 +5,8 @@
 // its main thread; the two then talk by messages, and the page's first one
 // hands over the canvas, for which the program waits. Where the browser cannot
 // draw WebGL in a worker, the page loads the program itself and gives it
-// Module.page, with the canvas and a function that takes the messages.
+// Module.page, with the canvas, a function that takes the messages, whether
+// the program starts paused, and what to do where it can make no context.
 (function () {
   var page = Module['page'];
   if (!page) {
@@ -14,7 +15,7 @@
     // finds that by trying), or offers it no animation frames, the page ends
     // this one and runs the program itself.
     page.unsupported = function () { postMessage({ type: 'unsupported' }); };
-    if (typeof requestAnimationFrame != 'function') page.unsupported();
+    if (typeof requestAnimationFrame !== 'function') page.unsupported();
     var waiting = false;
     Module['preRun'] = [function () {
       waiting = !page.canvas;
@@ -25,10 +26,45 @@
         page.receive(event.data);
       } else {
         page.canvas = event.data.canvas;
+        page.pause(event.data.paused);
         if (waiting) removeRunDependency('canvas');
       }
     });
   }
+  // The page can pause the program: its clock stands still and it is given no
+  // frames. The clock it reads, in either Emscripten, is Date.now, here the
+  // browser's time less the time spent paused, and the time it stopped while
+  // paused; the frame it asks for meanwhile is held until play.
+  var browserNow = Date.now;
+  var pausedFor = 0;
+  var pausedAt = null;
+  var frame = null;
+  var frameRequest = 0;
+  Date.now = function () {
+    return pausedAt === null ? browserNow.call(Date) - pausedFor : pausedAt;
+  };
+  function drawFrame() {
+    var callback = frame;
+    frame = null;
+    callback();
+  }
+  page.requestFrame = function (callback) {
+    frame = callback;
+    if (pausedAt === null) frameRequest = requestAnimationFrame(drawFrame);
+  };
+  page.pause = function (paused) {
+    if (paused && pausedAt === null) {
+      pausedAt = Date.now();
+      if (frame) cancelAnimationFrame(frameRequest);
+    } else if (!paused && pausedAt !== null) {
+      pausedFor = browserNow.call(Date) - pausedAt;
+      pausedAt = null;
+      if (frame) frameRequest = requestAnimationFrame(drawFrame);
+    }
+  };
+  // On the page, the program is paused from the start if the page says so.
+  page.pause(page.paused);
+
   // Emscripten 3's runtime would otherwise say on standard output that a
   // worker cannot decode images; the program loads none.
   Module['noImageDecoding'] = true;

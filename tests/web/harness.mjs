@@ -186,6 +186,15 @@ export async function statusLine(page) {
   return page.locator('#status').textContent();
 }
 
+// What axe-core finds against WCAG 2.2's levels A and AA on the page as it is.
+export async function accessibilityViolations(page) {
+  await page.addScriptTag({ path: fileURLToPath(import.meta.resolve('axe-core/axe.min.js')) });
+  const { violations } = await page.evaluate(() => axe.run(document, {
+    runOnly: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa'],
+  }));
+  return violations.map(({ id, nodes }) => `${id}: ${nodes.map(({ target }) => target).join(', ')}`);
+}
+
 // The canvas as { width, height, rgba }, from a screenshot of what is shown.
 // Chromium's own capture: Playwright's waits for quiet frames, which a page
 // that draws every few milliseconds seldom has.
@@ -261,6 +270,8 @@ function decodePng(png) {
 //                      page where it runs there), or null where the driver
 //                      cannot reach that (programOutOfReach says why);
 //   key(name), click(selector)  real input, as a person gives it;
+//   reduceMotion(on)   the device's wish for reduced motion, where the driver
+//                      can make it (noReducedMotion says why not);
 //   picture()          the canvas's pixels, { width, height, rgba };
 //   errors             the page's uncaught errors, or null where the driver
 //                      reports none (noErrorReport says why);
@@ -281,6 +292,7 @@ export const ENGINES = {
           const worker = () => page.workers().at(-1) ?? page;
           return drivenPage(page, url, {
             inProgram: async (fn, arg) => worker().evaluate(fn, arg),
+            reduceMotion: (on) => page.emulateMedia({ reducedMotion: on ? 'reduce' : 'no-preference' }),
             picture: () => canvasPixels(page),
             close: () => context.close(),
           });
@@ -296,6 +308,7 @@ export const ENGINES = {
     packages: ['firefox-esr'],
     binary: () => '/usr/bin/firefox-esr',
     programOutOfReach: 'Firefox\u2019s WebDriver BiDi finds no realm for the worker that the program draws in',
+    noReducedMotion: 'puppeteer emulates media features through CDP only, which Firefox does not speak',
     async launch() {
       const { default: puppeteer } = await import('puppeteer-core');
       const browser = await puppeteer.launch({
@@ -326,6 +339,7 @@ export const ENGINES = {
     binary: miniBrowser,
     programOutOfReach: 'classic WebDriver reaches no worker, where the program draws',
     noErrorReport: 'classic WebDriver reports no uncaught errors of the page',
+    noReducedMotion: 'classic WebDriver has no media features to emulate',
     async launch() {
       const port = await freePort();
       const driver = spawn('WebKitWebDriver', [`--port=${port}`], {

@@ -4,13 +4,13 @@ import assert from 'node:assert/strict';
 import { get } from 'node:http';
 import { after, before, test } from 'node:test';
 
-import { openPage, start } from './harness.mjs';
+import { accessibilityViolations, start } from './harness.mjs';
 
 let session;
 before(async () => { session = await start(); });
 after(() => session.close());
 
-test('no error in the console for a few seconds of running, and no request fails', async () => {
+test('no error in the console for a few seconds of running, no request fails, and axe-core finds no WCAG A or AA violation', async () => {
   const context = await session.browser.newContext();
   const page = await context.newPage();
   const errors = [];
@@ -41,6 +41,7 @@ test('no error in the console for a few seconds of running, and no request fails
     return failed;
   });
   assert.deepEqual(missing, []);
+  assert.deepEqual(await accessibilityViolations(page), []);
   assert.deepEqual(errors, []);
   await context.close();
 });

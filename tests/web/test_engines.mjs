@@ -1,14 +1,16 @@
 // What holds in every browser engine of the harness's table, in the one that
 // SORVANE_ENGINE names: the page runs and shows exactly the 500 progress lines,
 // draws the figure and turns it, goes to full screen and back by F11 and by its
-// button, brings the figure back after a lost and restored WebGL context, and
-// ends with status 0 by Escape and by End.
+// button, pauses and plays, brings the figure back after a lost and restored
+// WebGL context, ends with status 0 by Escape and by End, stands still where
+// the device asks for reduced motion, and runs offline after one visit.
 
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  ENGINES, colourCount, differingPixels, expectedProgress, launchEngine, missingEngine, waitInPage,
+  ENGINES, colourCount, countWebGLDraws, differingPixels, expectedProgress, launchEngine,
+  missingEngine, samePicture, waitInPage,
 } from './harness.mjs';
 
 const name = process.env.SORVANE_ENGINE ?? 'chromium';
@@ -16,16 +18,18 @@ const engine = ENGINES[name];
 const missing = missingEngine(name);
 
 const running = () => document.getElementById('status').textContent.startsWith('Running');
+const paused = () => document.getElementById('status').textContent.startsWith('Paused');
 const endedWell = () => document.getElementById('status').textContent === 'sorvane ended with status 0.';
 
-// Resolves once the canvas shows a figure of many colours, and then another.
-async function drawsAndTurns(page) {
+// Resolves once the canvas shows a figure of many colours, and then, unless
+// it stands still, another.
+async function drawsAndTurns(page, turns = true) {
   const deadline = Date.now() + 30000;
   let first;
   while (colourCount(first = await page.picture()) <= 1000) {
     if (Date.now() > deadline) assert.fail('no figure on the canvas');
   }
-  while (differingPixels(await page.picture(), first) < 1000) {
+  while (turns && differingPixels(await page.picture(), first) < 1000) {
     if (Date.now() > deadline) assert.fail('the figure does not turn');
   }
 }
@@ -69,20 +73,56 @@ if (missing) {
     }
   });
 
-  test(`${name}: a lost and restored WebGL context brings the figure back`, async (t) => {
-    const lost = await page.inProgram(() => {
+  test(`${name}: Pause stops the figure, its clock and its frames, also in full screen; Play goes on`, async () => {
+    await page.inProgram(countWebGLDraws);
+    await page.click('#pause');
+    await waitInPage(page, paused);
+    // Where the program is out of reach, its picture, which the full screen
+    // would change, is watched instead.
+    const program = () => [Date.now(), self.webglDraws];
+    const before = await page.inProgram(program);
+    const still = before ? null : await page.picture();
+    // Sixty of the page's frames, by its own clock, in full screen and out.
+    const frames = () => page.evaluate(() => new Promise((resolve) => {
+      const start = performance.now();
+      let count = 60;
+      const next = () => (--count ? requestAnimationFrame(next) : resolve(performance.now() - start));
+      requestAnimationFrame(next);
+    }));
+    let pausedMs = await frames();
+    if (before) {
+      assert.deepEqual(await page.inProgram(program), before, 'no frame drawn, the clock stood still');
+      await page.key('F11');
+      await waitInPage(page, () => document.fullscreenElement !== null && canvas.width > 600);
+      pausedMs += await frames();
+      await page.key('F11');
+      await waitInPage(page, () => document.fullscreenElement === null && canvas.width === 600);
+      assert.equal((await page.inProgram(program))[0], before[0], 'the clock stood still');
+    } else {
+      assert.ok(samePicture(await page.picture(), still), 'the picture stood still');
+    }
+    await page.click('#pause');
+    await waitInPage(page, running);
+    // Its clock lags the browser's by the time it stood still.
+    const lag = await page.inProgram(() => performance.timeOrigin + performance.now() - Date.now());
+    if (before) assert.ok(lag >= pausedMs, `${lag} ms behind after ${pausedMs} ms paused`);
+    await drawsAndTurns(page);
+  });
+
+  test(`${name}: a lost and restored WebGL context brings the figure back, paused as it was`, async (t) => {
+    if (!await page.inProgram(() => true)) return t.skip(engine.programOutOfReach);
+    await page.click('#pause');
+    await waitInPage(page, paused);
+    await page.inProgram(() => {
       self.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
       self.loseContext.loseContext();
-      return true;
     });
-    if (!lost) {
-      t.skip(engine.programOutOfReach);
-      return;
-    }
     await waitInPage(page, () => document.getElementById('status').textContent.includes('WebGL context'));
     await page.inProgram(() => self.loseContext.restoreContext());
-    await waitInPage(page, running, undefined, 60000);
+    await waitInPage(page, paused, undefined, 60000);
     assert.match(await page.evaluate(() => notice.textContent), /sorvane started again/);
+    await page.click('#pause');
+    await waitInPage(page, running);
     await drawsAndTurns(page);
   });
 
@@ -93,6 +133,29 @@ if (missing) {
     await waitInPage(page, running, undefined, 60000);
     await page.click('#end');
     await waitInPage(page, endedWell);
+  });
+
+  test(`${name}: with reduced motion it stands still, drawn, and follows the setting`, async (t) => {
+    if (!page.reduceMotion) return t.skip(engine.noReducedMotion);
+    await page.reduceMotion(true);
+    await page.goto(browser.site.url);
+    await waitInPage(page, paused, undefined, 60000);
+    assert.match(await page.evaluate(() => document.getElementById('status').textContent), /reduced motion/);
+    assert.equal(await page.evaluate(() => document.getElementById('output').textContent), expectedProgress());
+    await drawsAndTurns(page, false);
+    await page.reduceMotion(false);
+    await waitInPage(page, running);
+    await drawsAndTurns(page);
+  });
+
+  test(`${name}: after one visit it runs without a network`, async (t) => {
+    if (!await page.evaluate(() => 'serviceWorker' in navigator)) return t.skip('no service workers here');
+    await waitInPage(page, () => navigator.serviceWorker.ready.then(() => true));
+    await browser.site.close();
+    await page.goto(browser.site.url);
+    await waitInPage(page, running, undefined, 60000);
+    assert.ok(await page.evaluate(() => navigator.serviceWorker.controller !== null), 'from the service worker');
+    await drawsAndTurns(page);
   });
 
   test(`${name}: no uncaught error on the page`, (t) => {

@@ -1,6 +1,7 @@
 // Browsers that cannot draw WebGL in a worker (older Safari, for one: no
 // OffscreenCanvas at all; WebKitGTK, whose worker makes no WebGL context) get
-// the program on the page's own main thread, with the same behaviour.
+// the program on the page's own main thread, with the same behaviour. Where
+// there is no WebGL at all, or no JavaScript, the page says what it needs.
 
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
@@ -65,3 +66,27 @@ for (const [name, makeBrowser] of Object.entries(BROWSERS)) {
     await context.close();
   });
 }
+
+test('no WebGL, no JavaScript: the page says which it needs, and shows no button', async () => {
+  for (const [options, needs] of [[{}, 'WebGL'], [{ javaScriptEnabled: false }, 'JavaScript']]) {
+    const context = await session.browser.newContext(options);
+    await context.route('**/sorvane.js', async (route) => {
+      const script = await (await route.fetch()).text();
+      const prelude = 'for (const canvas of [self.OffscreenCanvas, self.HTMLCanvasElement]) ' +
+        'if (canvas) canvas.prototype.getContext = () => null;\n';
+      await route.fulfill({ body: prelude + script, contentType: 'text/javascript' });
+    });
+    const page = await context.newPage();
+    await page.goto(session.site.url);
+    // Within a few seconds.
+    const deadline = Date.now() + 10000;
+    while (!(await page.locator('main').innerText()).includes(`This page needs ${needs}`)) {
+      assert.ok(Date.now() < deadline, `no word that the page needs ${needs}`);
+    }
+    assert.equal(await page.locator('#controls').isVisible(), false);
+    if (options.javaScriptEnabled !== false) {
+      assert.equal(await page.locator('#output').textContent(), expectedProgress());
+    }
+    await context.close();
+  }
+});

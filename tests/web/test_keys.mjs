@@ -62,10 +62,21 @@ test('Tab reaches the buttons, which Enter and Space press, with their focus sho
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'fullscreen');
   assert.ok(await page.evaluate(() => document.activeElement.matches(':focus-visible')));
+  // The buttons move into full screen and back at the browser's
+  // fullscreenchange, which comes at its next animation frame, after
+  // fullscreenElement has changed: a button moved between Space's press and
+  // release is not pressed.
   await page.keyboard.press('Enter');
-  await page.waitForFunction(() => document.fullscreenElement !== null);
+  await page.waitForFunction(() => controls.parentElement === frame);
   await page.keyboard.press('Enter');
-  await page.waitForFunction(() => document.fullscreenElement === null);
+  await page.waitForFunction(() => !document.fullscreenElement && controls.parentElement !== frame);
+  // Pause by Space, Play by Enter.
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'pause');
+  for (const [key, status] of [['Space', 'Paused'], ['Enter', 'Running']]) {
+    await page.keyboard.press(key);
+    await page.waitForFunction((s) => document.getElementById('status').textContent.startsWith(s), status);
+  }
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'end');
   await page.keyboard.press('Space');

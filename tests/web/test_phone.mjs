@@ -6,7 +6,7 @@ import { after, before, test } from 'node:test';
 
 import { devices } from 'playwright-core';
 
-import { start, statusLine } from './harness.mjs';
+import { accessibilityViolations, start, statusLine } from './harness.mjs';
 
 // An iPhone's Safari has full screen for videos only: there the page's own
 // full-window mode stands in, tested with the Fullscreen API taken away.
@@ -59,6 +59,7 @@ for (const [name, { elementFullScreen }] of PHONES) {
     // The drawing buffer has the canvas's size in device pixels.
     const side = Math.round(box.width * device.deviceScaleFactor);
     await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
+    assert.deepEqual(await accessibilityViolations(page), []);
 
     if (!elementFullScreen) {
       // The whole viewport, by a tap or F11, over the buttons, which then work
@@ -88,11 +89,13 @@ for (const [name, { elementFullScreen }] of PHONES) {
     await page.evaluate(() => document.exitFullscreen());
     await page.waitForFunction(() => document.fullscreenElement === null);
     await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
+    assert.deepEqual(await accessibilityViolations(page), []);
     await page.tap('#fullscreen');
     await page.waitForFunction(() => document.fullscreenElement !== null);
     await page.tap('#fullscreen');
     await page.waitForFunction(() => document.fullscreenElement === null);
     await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
+    assert.deepEqual(await accessibilityViolations(page), []);
 
     await page.tap('#end');
     await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
