@@ -108,9 +108,9 @@ class Program:
         self.own_instructions = self.own_allocations = None
         self.allocations_by_caller = {}
 
-    def _run(self, shims, record, wait):
+    def run_once(self, shims, record, wait):
         """One start with the preloads, in a fresh X server, ended with Escape once
-        wait(start_ns) returns. Returns the start, the end of the steady state,
+        wait(start_ns, run) returns. Returns the start, the end of the steady state,
         the peak resident memory and the resident memory by kind at that end."""
         env = {"LD_PRELOAD": " ".join(shims), "SORVANE_FRAME_RECORD": record,
                "MESA_SHADER_CACHE_DIR": self.shader_cache}
@@ -118,7 +118,7 @@ class Program:
             start = time.monotonic_ns()
             with Sorvane(server, env=env, binary=self.binary, window=False) as run:
                 run.window = find_window(server, run.process, self.title, 30)
-                wait(start)
+                wait(start, run)
                 # Activating the window for the key makes focus and configure
                 # events: the steady state ends before them.
                 until = time.monotonic_ns()
@@ -136,7 +136,7 @@ class Program:
         if cold:
             shutil.rmtree(self.shader_cache, ignore_errors=True)
         record = os.path.join(out, f"frames-{self.name}-start.bin")
-        start, _, peak, _ = self._run(shims, record, lambda _: wait_for(
+        start, _, peak, _ = self.run_once(shims, record, lambda *_: wait_for(
             lambda: len(read_frames(record)) >= SHORT_START_FRAMES, 60,
             f"{self.name}'s first frames"))
         return Start(start, read_frames(record), peak)
@@ -155,9 +155,9 @@ class Program:
     def timed_run(self, seconds, shims, out):
         """The measured run, with the shader cache that the cold starts filled."""
         record = os.path.join(out, f"frames-{self.name}.bin")
-        start, until, self.peak_rss_mb, self.resident = self._run(
+        start, until, self.peak_rss_mb, self.resident = self.run_once(
             shims, record,
-            lambda start: time.sleep(max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
+            lambda start, _: time.sleep(max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
         self.frames = read_frames(record)
         first = self.frames[0].swap_end_ns
         warm_up = min(WARM_UP_S, seconds / 4)
