@@ -15,22 +15,20 @@ import tempfile
 import time
 
 from frames import frame_figures, read_frames
-from run_bench import FLOOR_TITLE, Program
+from run_bench import FLOOR_TITLE, Program, build_outputs
 from sorvane import TITLE, VERTEX_COUNT
 
 SIZES = (600, 300, 150, 64)
 SETTLE_S = 0.5
 MEASURE_S = 3
-PRELOADS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", "release",
-                        "bench")
+RELEASE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", "release")
 
 
 def main():
     binary = sys.argv[1]
     name = os.path.basename(binary)
     floor = "floor" in name
-    shims = [os.path.realpath(os.path.join(PRELOADS, library))
-             for library in ("libsorvane_alloc_count.so", "libsorvane_frame_shim.so")]
+    shims = build_outputs(RELEASE)[2]
     spans = []
 
     def measure(_, run):

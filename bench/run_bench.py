@@ -50,6 +50,15 @@ STARTS = 3
 SHORT_START_FRAMES = 5
 
 
+def build_outputs(build):
+    """sorvane, the floor and the preloads (the allocation counter first) in a
+    build tree."""
+    bench = os.path.join(build, "bench")
+    return (os.path.join(build, "src", "sorvane"), os.path.join(bench, "sorvane_floor"),
+            [os.path.realpath(os.path.join(bench, f"libsorvane_{name}.so"))
+             for name in ("alloc_count", "frame_shim")])
+
+
 def resident_by_kind(pid):
     """Resident megabytes of each kind of mapping: the compiler library, the
     driver, other libraries, and anonymous memory (heap, compiled code, stacks)."""
@@ -327,10 +336,8 @@ def plot(programs, out):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--sorvane", required=True)
-    parser.add_argument("--floor", required=True)
-    parser.add_argument("--frame-shim", required=True)
-    parser.add_argument("--alloc-count", required=True)
+    parser.add_argument("--build", required=True,
+                        help="the build tree with sorvane, the floor and the preloads")
     parser.add_argument("--seconds", type=float, default=10)
     parser.add_argument("--out", required=True)
     parser.add_argument("--quick", action="store_true",
@@ -338,9 +345,9 @@ def main():
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
 
-    shims = [os.path.realpath(args.alloc_count), os.path.realpath(args.frame_shim)]
-    programs = [Program("sorvane", args.sorvane, TITLE, "onTimer(int)", VERTEX_COUNT, args.out),
-                Program("floor", args.floor, FLOOR_TITLE, "(anonymous namespace)::onTimer(int)", 0,
+    sorvane, floor, shims = build_outputs(args.build)
+    programs = [Program("sorvane", sorvane, TITLE, "onTimer(int)", VERTEX_COUNT, args.out),
+                Program("floor", floor, FLOOR_TITLE, "(anonymous namespace)::onTimer(int)", 0,
                         args.out)]
     load = os.getloadavg()[0]
     for p in programs:

@@ -149,7 +149,7 @@ class Controls(unittest.TestCase):
             windowed = program.geometry()
             program.activate()
             server.tool("xdotool", "keydown", "F11")
-            wait_for(lambda: program.geometry()[2:] == SCREEN, 10, "full screen")
+            program.wait_geometry((0, 0) + SCREEN)
             server.tool("xdotool", "windowactivate", "--sync", window)
             server.tool("xdotool", "keyup", "F11")
             program.activate()
