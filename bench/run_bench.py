@@ -308,13 +308,9 @@ def details(programs):
 
 
 def allocation_callers(programs):
-    lines = []
-    for p in programs:
-        if p.allocations_by_caller:
-            parts = ", ".join(f"{name} {count:.1f}" for name, count in
-                              sorted(p.allocations_by_caller.items(), key=lambda i: -i[1]))
-            lines.append(f"{p.name}: {parts}")
-    return lines
+    return [f"{p.name}: " + ", ".join(f"{name} {count:.1f}" for name, count in
+                                      sorted(p.allocations_by_caller.items(), key=lambda i: -i[1]))
+            for p in programs if p.allocations_by_caller]
 
 
 def plot(programs, out):
