@@ -26,8 +26,7 @@ class Profile:
 
     def _read(self, path):
         names = {"ob": {}, "fn": {}}
-        ob = fn = None
-        call_ob = call_fn = None
+        at = {}  # the current ob and fn, and cob and cfn for the next call
         pending_call = None
         with open(path, encoding="utf-8", errors="replace") as profile:
             for line in profile:
@@ -36,28 +35,26 @@ class Profile:
                     continue
                 key, _, value = line.partition("=")
                 if key in ("ob", "cob", "fn", "cfn"):
-                    table = names["ob" if key.endswith("ob") else "fn"]
+                    table = names[key[-2:]]
                     match = NAMED.match(value)
                     if match:
                         if match.group(2) is not None:
                             table[match.group(1)] = match.group(2)
                         value = table[match.group(1)]
-                    if key == "ob":
-                        ob = value
-                    elif key == "fn":
-                        fn, call_ob, call_fn = value, None, None
-                    elif key == "cob":
-                        call_ob = value
-                    else:
-                        call_fn = value
+                    if key == "fn":
+                        at.pop("cob", None)
+                        at.pop("cfn", None)
+                    at[key] = value
                 elif key == "calls":
                     pending_call = int(value.split()[0])
                 elif line[0].isdigit() or line[0] in "+-*":
                     fields = line.split()
                     cost = int(fields[1]) if len(fields) > 1 else 0
+                    ob, fn = at.get("ob"), at.get("fn")
                     if pending_call is not None:
-                        self.calls.append((ob, fn, call_ob or ob, call_fn, pending_call, cost))
-                        pending_call, call_ob = None, None
+                        self.calls.append((ob, fn, at.pop("cob", ob), at.get("cfn"),
+                                           pending_call, cost))
+                        pending_call = None
                     else:
                         self.self_cost[(ob, fn)] += cost
 

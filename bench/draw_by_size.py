@@ -15,37 +15,35 @@ import tempfile
 import time
 
 from frames import frame_figures, read_frames
-from run_bench import EXIT_TIMEOUT_S, FLOOR_TITLE, TITLE
-from sorvane import Sorvane, find_window
-from xserver import XServer
-
-HERE = os.path.dirname(os.path.abspath(__file__))
+from run_bench import FLOOR_TITLE, Program, build_outputs
+from sorvane import TITLE, VERTEX_COUNT
 
 SIZES = (600, 300, 150, 64)
 SETTLE_S = 0.5
 MEASURE_S = 3
-PRELOADS = os.path.join(HERE, "..", "build", "release", "bench")
+RELEASE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", "release")
 
 
 def main():
-    binary = os.path.realpath(sys.argv[1])
-    title = FLOOR_TITLE if "floor" in os.path.basename(binary) else TITLE
-    shims = [os.path.realpath(os.path.join(PRELOADS, name))
-             for name in ("libsorvane_alloc_count.so", "libsorvane_frame_shim.so")]
-    with tempfile.TemporaryDirectory() as out, XServer() as server:
+    binary = sys.argv[1]
+    name = os.path.basename(binary)
+    floor = "floor" in name
+    shims = build_outputs(RELEASE)[2]
+    spans = []
+
+    def measure(_, run):
+        for size in SIZES:
+            run.resize(size, size)
+            begin = time.monotonic_ns() + int(SETTLE_S * 1e9)
+            time.sleep(SETTLE_S + MEASURE_S)
+            spans.append((size, begin, time.monotonic_ns()))
+
+    with tempfile.TemporaryDirectory() as out:
         record = os.path.join(out, "frames.bin")
-        env = {"LD_PRELOAD": " ".join(shims), "SORVANE_FRAME_RECORD": record}
-        with Sorvane(server, env=env, binary=binary, window=False) as run:
-            run.window = find_window(server, run.process, title, 30)
-            spans = []
-            for size in SIZES:
-                run.resize(size, size)
-                begin = time.monotonic_ns() + int(SETTLE_S * 1e9)
-                time.sleep(SETTLE_S + MEASURE_S)
-                spans.append((size, begin, time.monotonic_ns()))
-            run.escape_ok(EXIT_TIMEOUT_S)
+        Program(name, binary, FLOOR_TITLE if floor else TITLE, None,
+                0 if floor else VERTEX_COUNT, out).run_once(shims, record, measure)
         frames = read_frames(record)
-    print(f"{os.path.basename(binary)}: window, frames, median draw time, allocations per frame")
+    print(f"{name}: window, frames, median draw time, allocations per frame")
     for size, begin, end in spans:
         span = frame_figures(frames, begin, end)
         print(f"{size:4d} x {size:<4d} {span.steady_frames:5d} {span.draw_ms:8.2f} ms "

@@ -57,82 +57,50 @@ template <typename Function> Function lookUp(void* handle, const char* name)
     return reinterpret_cast<Function>(dlsym(handle, name));
 }
 
-class Recorder {
-  public:
-    Recorder()
-    {
-        moveFrom = std::getenv("SORVANE_SWAP_MOVE_FROM");
-        moveTo = std::getenv("SORVANE_SWAP_MOVE_TO");
-        path = std::getenv("SORVANE_FRAME_RECORD");
-        if (path == nullptr) {
-            return;
-        }
-        // The descriptor is closed again at once, before the program starts: it
-        // would otherwise take the place of a standard stream left closed.
-        const int file = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (file < 0) {
-            return;
-        }
-        if (ftruncate(file, MAP_BYTES) == 0) {
-            void* map = mmap(nullptr, MAP_BYTES, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
-            if (map != MAP_FAILED) {
-                frames = static_cast<Frame*>(map);
-            }
-        }
-        close(file);
-    }
+const char* moveFrom = nullptr;
+const char* moveTo = nullptr;
+const char* path = nullptr;
+Frame* frames = nullptr;
+std::size_t count = 0;
+std::int64_t lastClearNs = 0;
 
-    // Runs on every normal exit, which is how both programs end (Escape calls
-    // exit).
-    ~Recorder()
-    {
-        if (frames == nullptr) {
-            return;
-        }
-        munmap(frames, MAP_BYTES);
-        frames = nullptr; // a swap from a later exit handler must not write
-        if (truncate(path, static_cast<off_t>(count * sizeof(Frame))) != 0) {
-            // Left at full length, the zero record after the last frame ends it.
+// As the library loads, before the program starts.
+__attribute__((constructor)) void openRecord()
+{
+    moveFrom = std::getenv("SORVANE_SWAP_MOVE_FROM");
+    moveTo = std::getenv("SORVANE_SWAP_MOVE_TO");
+    path = std::getenv("SORVANE_FRAME_RECORD");
+    if (path == nullptr) {
+        return;
+    }
+    // The descriptor is closed again at once, before the program starts: it
+    // would otherwise take the place of a standard stream left closed.
+    const int file = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (file < 0) {
+        return;
+    }
+    if (ftruncate(file, MAP_BYTES) == 0) {
+        void* map = mmap(nullptr, MAP_BYTES, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+        if (map != MAP_FAILED) {
+            frames = static_cast<Frame*>(map);
         }
     }
+    close(file);
+}
 
-    Recorder(const Recorder&) = delete;
-    Recorder& operator=(const Recorder&) = delete;
-    Recorder(Recorder&&) = delete;
-    Recorder& operator=(Recorder&&) = delete;
-
-    void cleared()
-    {
-        lastClearNs = nowNs();
+// On every normal exit, which is how both programs end (Escape calls exit),
+// after the exit handlers.
+__attribute__((destructor)) void closeRecord()
+{
+    if (frames == nullptr) {
+        return;
     }
-
-    void swapped()
-    {
-        const std::int64_t swapEndNs = nowNs();
-        if (frames != nullptr && count < MAX_FRAMES) {
-            // Looked up once the program runs: the counter is another preload library.
-            static const auto counter =
-                lookUp<CountFunction>(RTLD_DEFAULT, "sorvane_bench_allocations");
-            const std::uint64_t allocations = counter != nullptr ? counter() : 0;
-            frames[count++] = {lastClearNs, swapEndNs, static_cast<std::int64_t>(allocations)};
-        }
-        // After the record: whoever sees the file moved also sees the frame that
-        // moved it counted, so every frame counted later began after the move.
-        if (moveFrom != nullptr && moveTo != nullptr) {
-            std::rename(moveFrom, moveTo); // most swaps find nothing to move
-        }
+    munmap(frames, MAP_BYTES);
+    frames = nullptr; // a swap from a later library's teardown must not write
+    if (truncate(path, static_cast<off_t>(count * sizeof(Frame))) != 0) {
+        // Left at full length, the zero record after the last frame ends it.
     }
-
-  private:
-    const char* moveFrom = nullptr;
-    const char* moveTo = nullptr;
-    const char* path = nullptr;
-    Frame* frames = nullptr;
-    std::size_t count = 0;
-    std::int64_t lastClearNs = 0;
-};
-
-Recorder recorder;
+}
 
 } // namespace
 
@@ -141,7 +109,7 @@ extern "C" {
 void glClear(GLbitfield mask)
 {
     static const auto real = lookUp<ClearFunction>(RTLD_NEXT, "glClear");
-    recorder.cleared();
+    lastClearNs = nowNs();
     real(mask);
 }
 
@@ -149,6 +117,18 @@ void glXSwapBuffers(Display* display, GLXDrawable drawable)
 {
     static const auto real = lookUp<SwapFunction>(RTLD_NEXT, "glXSwapBuffers");
     real(display, drawable);
-    recorder.swapped();
+    const std::int64_t swapEndNs = nowNs();
+    if (frames != nullptr && count < MAX_FRAMES) {
+        // Looked up once the program runs: the counter is another preload library.
+        static const auto counter =
+            lookUp<CountFunction>(RTLD_DEFAULT, "sorvane_bench_allocations");
+        const std::uint64_t allocations = counter != nullptr ? counter() : 0;
+        frames[count++] = {lastClearNs, swapEndNs, static_cast<std::int64_t>(allocations)};
+    }
+    // After the record: whoever sees the file moved also sees the frame that
+    // moved it counted, so every frame counted later began after the move.
+    if (moveFrom != nullptr && moveTo != nullptr) {
+        std::rename(moveFrom, moveTo); // most swaps find nothing to move
+    }
 }
 }

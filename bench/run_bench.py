@@ -50,6 +50,15 @@ STARTS = 3
 SHORT_START_FRAMES = 5
 
 
+def build_outputs(build):
+    """sorvane, the floor and the preloads (the allocation counter first) in a
+    build tree."""
+    bench = os.path.join(build, "bench")
+    return (os.path.join(build, "src", "sorvane"), os.path.join(bench, "sorvane_floor"),
+            [os.path.realpath(os.path.join(bench, f"libsorvane_{name}.so"))
+             for name in ("alloc_count", "frame_shim")])
+
+
 def resident_by_kind(pid):
     """Resident megabytes of each kind of mapping: the compiler library, the
     driver, other libraries, and anonymous memory (heap, compiled code, stacks)."""
@@ -108,9 +117,9 @@ class Program:
         self.own_instructions = self.own_allocations = None
         self.allocations_by_caller = {}
 
-    def _run(self, shims, record, wait):
+    def run_once(self, shims, record, wait):
         """One start with the preloads, in a fresh X server, ended with Escape once
-        wait(start_ns) returns. Returns the start, the end of the steady state,
+        wait(start_ns, run) returns. Returns the start, the end of the steady state,
         the peak resident memory and the resident memory by kind at that end."""
         env = {"LD_PRELOAD": " ".join(shims), "SORVANE_FRAME_RECORD": record,
                "MESA_SHADER_CACHE_DIR": self.shader_cache}
@@ -118,7 +127,7 @@ class Program:
             start = time.monotonic_ns()
             with Sorvane(server, env=env, binary=self.binary, window=False) as run:
                 run.window = find_window(server, run.process, self.title, 30)
-                wait(start)
+                wait(start, run)
                 # Activating the window for the key makes focus and configure
                 # events: the steady state ends before them.
                 until = time.monotonic_ns()
@@ -136,7 +145,7 @@ class Program:
         if cold:
             shutil.rmtree(self.shader_cache, ignore_errors=True)
         record = os.path.join(out, f"frames-{self.name}-start.bin")
-        start, _, peak, _ = self._run(shims, record, lambda _: wait_for(
+        start, _, peak, _ = self.run_once(shims, record, lambda *_: wait_for(
             lambda: len(read_frames(record)) >= SHORT_START_FRAMES, 60,
             f"{self.name}'s first frames"))
         return Start(start, read_frames(record), peak)
@@ -155,9 +164,9 @@ class Program:
     def timed_run(self, seconds, shims, out):
         """The measured run, with the shader cache that the cold starts filled."""
         record = os.path.join(out, f"frames-{self.name}.bin")
-        start, until, self.peak_rss_mb, self.resident = self._run(
+        start, until, self.peak_rss_mb, self.resident = self.run_once(
             shims, record,
-            lambda start: time.sleep(max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
+            lambda start, _: time.sleep(max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
         self.frames = read_frames(record)
         first = self.frames[0].swap_end_ns
         warm_up = min(WARM_UP_S, seconds / 4)
@@ -299,13 +308,9 @@ def details(programs):
 
 
 def allocation_callers(programs):
-    lines = []
-    for p in programs:
-        if p.allocations_by_caller:
-            parts = ", ".join(f"{name} {count:.1f}" for name, count in
-                              sorted(p.allocations_by_caller.items(), key=lambda i: -i[1]))
-            lines.append(f"{p.name}: {parts}")
-    return lines
+    return [f"{p.name}: " + ", ".join(f"{name} {count:.1f}" for name, count in
+                                      sorted(p.allocations_by_caller.items(), key=lambda i: -i[1]))
+            for p in programs if p.allocations_by_caller]
 
 
 def plot(programs, out):
@@ -327,10 +332,8 @@ def plot(programs, out):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--sorvane", required=True)
-    parser.add_argument("--floor", required=True)
-    parser.add_argument("--frame-shim", required=True)
-    parser.add_argument("--alloc-count", required=True)
+    parser.add_argument("--build", required=True,
+                        help="the build tree with sorvane, the floor and the preloads")
     parser.add_argument("--seconds", type=float, default=10)
     parser.add_argument("--out", required=True)
     parser.add_argument("--quick", action="store_true",
@@ -338,9 +341,9 @@ def main():
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
 
-    shims = [os.path.realpath(args.alloc_count), os.path.realpath(args.frame_shim)]
-    programs = [Program("sorvane", args.sorvane, TITLE, "onTimer(int)", VERTEX_COUNT, args.out),
-                Program("floor", args.floor, FLOOR_TITLE, "(anonymous namespace)::onTimer(int)", 0,
+    sorvane, floor, shims = build_outputs(args.build)
+    programs = [Program("sorvane", sorvane, TITLE, "onTimer(int)", VERTEX_COUNT, args.out),
+                Program("floor", floor, FLOOR_TITLE, "(anonymous namespace)::onTimer(int)", 0,
                         args.out)]
     load = os.getloadavg()[0]
     for p in programs:

@@ -14,8 +14,6 @@ import unittest
 
 BENCH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench",
                      "run_bench.py")
-INPUTS = {"--sorvane": "SORVANE_BINARY", "--floor": "SORVANE_FLOOR",
-          "--frame-shim": "SORVANE_FRAME_SHIM", "--alloc-count": "SORVANE_ALLOC_COUNT"}
 ROWS = 12
 # What only the cold starts and the callgrind run give.
 NOT_MEASURED = ("first-frame latency, empty shader cache",
@@ -46,9 +44,8 @@ class BenchSmoke(unittest.TestCase):
         for tool in ("gnuplot", "Xvfb", "openbox"):
             if shutil.which(tool) is None:
                 raise unittest.SkipTest(f"{tool} is not installed")
-        command = [sys.executable, BENCH, "--seconds", "2", "--quick"]
-        for option, variable in INPUTS.items():
-            command += [option, os.environ[variable]]
+        command = [sys.executable, BENCH, "--seconds", "2", "--quick",
+                   "--build", os.environ["SORVANE_BUILD_DIR"]]
         with tempfile.TemporaryDirectory() as out:
             result = subprocess.run(command + ["--out", out], capture_output=True, text=True,
                                     timeout=120, check=False)

@@ -1,4 +1,6 @@
-"""F11 and Escape act; every other key and all pointer input change nothing."""
+"""F11 and Escape act; every other key and all pointer input change nothing.
+The program as SORVANE_RUNNER runs it (see wine.py): the native build, or the
+Windows build under Wine, which runs the cases that need no preloaded library."""
 
 import os
 import subprocess
@@ -9,7 +11,8 @@ import unittest
 from frames import last_frame
 from glstream import frames_per_reshape, read_trace
 from processes import wait_for
-from sorvane import Sorvane, expected_progress
+from sorvane import TITLE, Sorvane, expected_progress
+from wine import RUNNER, RUNNERS
 from xserver import SCREEN, XServer
 
 # Ordinary and special keys that must be ignored.
@@ -17,20 +20,47 @@ IGNORED_KEYS = ["q", "Return", "space", "a", "Tab", "BackSpace", "Left", "Up", "
                 "Home", "F12"] + [f"F{n}" for n in range(1, 11)]
 # Long enough for the X server to repeat a held key many times.
 HELD_KEY_NS = 1_500_000_000
+# A frozen clock keeps the figure at angle 0, so the picture settles.
+CLOCK = "2001-09-09 01:46:40"
+LOST_OUTPUT = "sorvane: cannot write standard output: No space left on device"
+native_only = unittest.skipIf(RUNNER != "native", "the frame shim is preloaded natively only")
+
+
+def columns(screenshot, first, count):
+    """The colours in `count` columns from `first`."""
+    width, height, pixels = screenshot
+    return {pixels[3 * (row * width + x):3 * (row * width + x + 1)]
+            for row in range(height) for x in range(first, first + count)}
+
+
+def figure_in_middle_square(screenshot):
+    """At 1200 x 600, x runs from -2 to 2 at the unchanged scale: the figure stays
+    in the middle square, in many colours, and all beside it is white."""
+    if screenshot[:2] != (1200, 600):
+        return False
+    beside = columns(screenshot, 0, 300) | columns(screenshot, 900, 300)
+    return beside == {b"\xff\xff\xff"} and len(columns(screenshot, 300, 600)) > 1000
 
 
 class Controls(unittest.TestCase):
     def test_keys_pointer_and_full_screen(self):
-        with tempfile.TemporaryDirectory() as scratch, XServer() as server:
-            trace = os.path.join(scratch, "controls.trace")
-            # A frozen clock stops the toolkit's timer, so every frame in the trace
-            # comes from a reshape or a display event.
-            with Sorvane(server, clock="2026-01-01 00:00:00", trace=trace) as program:
+        session, run, line_end = RUNNERS[RUNNER]
+        with tempfile.TemporaryDirectory() as scratch, XServer() as server, session(server):
+            # Natively every GL call is recorded; the frozen clock stops the
+            # toolkit's timer, so every frame in the trace comes from a reshape
+            # or a display event.
+            trace = os.path.join(scratch, "controls.trace") if RUNNER == "native" else None
+            with run(server, CLOCK, trace=trace) as program:
+                name = server.tool("xprop", "-id", program.window, "WM_NAME")
+                self.assertEqual(name.strip(), f'WM_NAME(STRING) = "{TITLE}"')
                 program.resize(500, 400)
                 program.settled_screenshot()
                 program.check_ignored_input(IGNORED_KEYS)
 
-                program.resize(400, 500)
+                program.resize(1200, 600)
+                wait_for(lambda: figure_in_middle_square(program.screenshot()), 20,
+                         "the figure in the middle square, white beside it")
+                program.move(40, 50)
                 program.full_screen_round_trip()
 
                 # Escape from full screen ends the run without restoring first.
@@ -38,17 +68,31 @@ class Controls(unittest.TestCase):
                 program.wait_geometry((0, 0) + SCREEN)
                 status, output = program.escape()
                 self.assertEqual(status, 0)
-                self.assertEqual(output, expected_progress())
+                self.assertEqual(output, expected_progress(line_end))
+            if not trace:
+                return
 
             reshapes = frames_per_reshape(read_trace(trace))
             sizes = [size for size, _ in reshapes]
             first = sizes.index((500, 400))
-            self.assertEqual(sizes[first:], [(500, 400), (400, 500), SCREEN, (400, 500), SCREEN])
+            self.assertEqual(sizes[first:], [(500, 400), (1200, 600), SCREEN, (1200, 600), SCREEN])
             # The ignored input came between the first two reshapes and drew
             # nothing: both are followed by the same number of frames.
             self.assertGreaterEqual(reshapes[first][1], 1)
             self.assertEqual(reshapes[first][1], reshapes[first + 1][1])
 
+    def test_close_box_with_lost_output(self):
+        # The window manager's close, as its close box does (under Wine the
+        # close box's WM_CLOSE, after which the toolkit's main loop ends and
+        # calls exit(0)): lost progress lines make it a failure too.
+        session, run, line_end = RUNNERS[RUNNER]
+        with XServer() as server, session(server), open("/dev/full", "wb") as full, \
+                run(server, stdout=full) as program:
+            status, _ = program.close(timeout=30)
+            self.assertEqual(status, 1)
+            self.assertIn(LOST_OUTPUT + line_end, program.read(program.stderr))
+
+    @native_only
     def test_full_screen_round_trips_without_window_manager(self):
         # With no window manager to remember the windowed geometry, the program's
         # own saved size and position are all that bring the window back, every
@@ -92,6 +136,7 @@ class Controls(unittest.TestCase):
                 program.wait_frames(program.frames() + 2)
             self.assertEqual(program.escape()[0], 0)
 
+    @native_only
     def test_full_screen_key_released_in_another_window(self):
         # Its release goes to that window, and one press back in the program's
         # must still leave full screen.
@@ -104,7 +149,7 @@ class Controls(unittest.TestCase):
             windowed = program.geometry()
             program.activate()
             server.tool("xdotool", "keydown", "F11")
-            wait_for(lambda: program.geometry()[2:] == SCREEN, 10, "full screen")
+            program.wait_geometry((0, 0) + SCREEN)
             server.tool("xdotool", "windowactivate", "--sync", window)
             server.tool("xdotool", "keyup", "F11")
             program.activate()
@@ -117,4 +162,4 @@ class Controls(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    unittest.main(verbosity=2)

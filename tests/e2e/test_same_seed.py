@@ -2,27 +2,18 @@
 the table: the native build run directly, or the Windows build under Wine.
 SORVANE_RUNNER names the runner for SORVANE_BINARY (native by default)."""
 
-import contextlib
-import os
 import unittest
 
-from sorvane import Sorvane, colours, settled_picture
-from wine import sorvane_exe, wine_session
+from sorvane import colours, settled_picture
+from wine import RUNNER, RUNNERS
 from xserver import XServer
 
 WHITE = b"\xff\xff\xff"
-# Each runner: the session that its runs need on the server, and a run with
-# the calendar clock frozen at a stamp.
-RUNNERS = {
-    "native": (lambda server: contextlib.nullcontext(),
-               lambda server, clock: Sorvane(server, clock=clock)),
-    "wine": (wine_session, sorvane_exe),
-}
 
 
 class SameSeed(unittest.TestCase):
     def test_same_second_same_picture(self):
-        session, run = RUNNERS[os.environ.get("SORVANE_RUNNER", "native")]
+        session, run, _ = RUNNERS[RUNNER]
         with XServer() as server, session(server):
             first = settled_picture(run(server, "2001-09-09 01:46:40"))
             again = settled_picture(run(server, "2001-09-09 01:46:40"))

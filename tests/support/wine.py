@@ -1,6 +1,8 @@
-"""Runs of sorvane.exe under Wine, in the tests' prefix (WINEPREFIX)."""
+"""Runs of sorvane.exe under Wine, in the tests' prefix (WINEPREFIX), and the
+table of runners that the tests shared with the native build take theirs from."""
 
 import contextlib
+import os
 import subprocess
 import tempfile
 
@@ -56,3 +58,13 @@ def wine_session(server):
         yield
     finally:
         end_wine_processes()
+
+
+# Each runner of SORVANE_BINARY, which SORVANE_RUNNER names (native by
+# default): the session that its runs need on the server, a run (clock and
+# options as for sorvane_exe), and the line end of its C runtime.
+RUNNERS = {
+    "native": (lambda server: contextlib.nullcontext(), Sorvane, "\n"),
+    "wine": (wine_session, sorvane_exe, "\r\n"),
+}
+RUNNER = os.environ.get("SORVANE_RUNNER", "native")
