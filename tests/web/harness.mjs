@@ -1,9 +1,7 @@
 // Drives the sorvane page in Debian's headless Chromium through playwright-core,
-// and in the three engines, Chromium, Firefox and WebKit, through the table of
-// ENGINES, for the checks that must hold in every browser.
-//
-// Every test serves the page itself on a port the system picks (port 0), so runs
-// never collide, and starts its own browser with a fresh profile.
+// and in Chromium, Firefox and WebKit through the table of ENGINES. Every test
+// serves the page on a port the system picks, so runs never collide, and starts
+// its own browser with a fresh profile.
 
 import { spawn } from 'node:child_process';
 import { once } from 'node:events';
@@ -38,20 +36,14 @@ export const CHROMIUM_FLAGS = [
 export const GPU_COMPOSITING_FLAGS = CHROMIUM_FLAGS
   .map((flag) => (flag === '--disable-gpu' ? '--use-gl=angle' : flag));
 
-export function pageDir() {
-  const dir = process.env.SORVANE_PAGE_DIR;
-  if (!dir) throw new Error('SORVANE_PAGE_DIR does not name the built page');
-  return dir;
-}
-
 export function expectedProgress() {
   return Array.from({ length: VERTEX_COUNT }, (_, i) => `generating vertex ${i}\n`).join('');
 }
 
-// Serves the built page's files on 127.0.0.1, as a static host does, with
-// scripts/serve_web.py on a port the system picks, until close(). Resolves to
-// the address, which the server's first line names.
-export async function servePage(dir = pageDir()) {
+// Serves the page's files as a static host does, with scripts/serve_web.py,
+// until close(); the address is the server's first line.
+export async function servePage(dir = process.env.SORVANE_PAGE_DIR) {
+  if (!dir) throw new Error('SORVANE_PAGE_DIR does not name the built page');
   const script = fileURLToPath(new URL('../../scripts/serve_web.py', import.meta.url));
   const server = spawn('python3', [script, '0', dir], { stdio: ['ignore', 'pipe', 'ignore'] });
   const exited = new Promise((resolve) => { server.on('exit', resolve); });
@@ -71,7 +63,6 @@ export async function servePage(dir = pageDir()) {
 // A browser and the page's server, closed together by the returned close().
 export async function start({ flags = CHROMIUM_FLAGS } = {}) {
   const site = await servePage();
-  // launch() gives every browser a fresh temporary profile of its own.
   const browser = await chromium.launch({ executablePath: CHROMIUM, args: flags });
   return {
     browser,
@@ -83,6 +74,19 @@ export async function start({ flags = CHROMIUM_FLAGS } = {}) {
   };
 }
 
+// In the page: whether the program is running.
+export const running = () => document.getElementById('status').textContent.startsWith('Running');
+
+// A page in a new context of its own (contextOptions), with its uncaught
+// errors collected in page.errors; closed by page.context().close().
+export async function newPage(session, contextOptions) {
+  const context = await session.browser.newContext(contextOptions);
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  return page;
+}
+
 // Opens the page in a new context and resolves once the program is running.
 // The program runs in a worker of the page's (page.program), which Playwright's
 // page clock does not reach: the worker's start is held until workerInit (a
@@ -90,10 +94,7 @@ export async function start({ flags = CHROMIUM_FLAGS } = {}) {
 // with fixedTime, Date.now() in the worker stays at that time, so the seed and
 // the angle are fixed, until setProgramTime. page.errors collects uncaught errors.
 export async function openPage(session, { fixedTime, workerInit, viewport = { width: 1400, height: 1400 } } = {}) {
-  const context = await session.browser.newContext({ viewport, deviceScaleFactor: 1 });
-  const page = await context.newPage();
-  page.errors = [];
-  page.on('pageerror', (error) => page.errors.push(error.message));
+  const page = await newPage(session, { viewport, deviceScaleFactor: 1 });
   await page.addInitScript(holdWorkers);
   const worker = page.waitForEvent('worker');
   await page.goto(session.site.url);
@@ -101,12 +102,12 @@ export async function openPage(session, { fixedTime, workerInit, viewport = { wi
   if (fixedTime !== undefined) await setProgramTime(page, fixedTime);
   for (const init of [workerInit ?? []].flat()) await page.program.evaluate(init);
   await page.evaluate(() => releaseWorkers());
-  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
+  await page.waitForFunction(running);
   return page;
 }
 
-// In the page, before its scripts: messages to workers wait for releaseWorkers(),
-// in their order. The program waits for the first (its canvas).
+// In the page, before its scripts: messages to workers wait, in their order,
+// for releaseWorkers(); the program waits for the first (its canvas).
 function holdWorkers() {
   const post = Worker.prototype.postMessage;
   let release;
@@ -117,9 +118,8 @@ function holdWorkers() {
   };
 }
 
-// In a page or a worker, before its drawing: every WebGL draw call (WebGL 1
-// and 2), through which every frame of the figure goes, counted in
-// self.webglDraws.
+// In a page or a worker, before its drawing: every WebGL draw call, through
+// which every frame goes, counted in self.webglDraws.
 export function countWebGLDraws() {
   self.webglDraws = 0;
   for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
@@ -133,18 +133,36 @@ export function countWebGLDraws() {
   }
 }
 
-// Fixes the program's calendar clock at time (milliseconds since 1970).
+// Fixes the program's calendar clock at time (milliseconds since 1970); its
+// readings are counted in self.clockReads.
 export async function setProgramTime(page, time) {
   await page.program.evaluate((now) => {
     self.fixedNow = now;
-    Date.now = () => self.fixedNow;
+    self.clockReads ??= 0;
+    Date.now = () => {
+      self.clockReads++;
+      return self.fixedNow;
+    };
   }, time);
+}
+
+// In the program's worker, under a fixed clock: resolves at the second
+// animation frame after the program next reads its clock, by when the frame
+// drawn for what it read is on its way to the screen.
+function frameAfterClockRead(timeout) {
+  const reads = self.clockReads;
+  return new Promise((resolve, reject) => {
+    setTimeout(() => reject(new Error('the program drew no frame after reading its clock')), timeout);
+    const after = (frames) => requestAnimationFrame(() => (frames ? after(frames - 1) : resolve()));
+    const watch = () => (self.clockReads > reads ? after(1) : requestAnimationFrame(watch));
+    watch();
+  });
 }
 
 // Resolves to what ask() resolves to once it is truthy, asking every 100 ms
 // until timeout. With retry, an ask that throws is asked again, and its last
 // error is the failure if the time runs out.
-async function poll(ask, timeout, what, retry = false) {
+export async function poll(ask, timeout, what, retry = false) {
   const deadline = Date.now() + timeout;
   for (;;) {
     let value;
@@ -176,14 +194,42 @@ export async function resizeFrame(page, width, height) {
   await page.mouse.down();
   await page.mouse.move(corner.x + width - nowWidth, corner.y + height - nowHeight, { steps: 5 });
   await page.mouse.up();
-  await page.waitForFunction(([w, h]) => {
-    const canvas = document.getElementById('canvas');
-    return canvas.width === w && canvas.height === h;
-  }, [width, height]);
+  await page.waitForFunction(([w, h]) => canvas.width === w && canvas.height === h, [width, height]);
 }
 
-export async function statusLine(page) {
+// Resolves once the program has stopped running, to the status line it left.
+export async function endedStatus(page) {
+  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
   return page.locator('#status').textContent();
+}
+
+// Resolves once the page is in full screen, or out of it, as full says, with
+// its canvas width x height.
+export function fullScreenAt(page, full, [width, height]) {
+  return page.waitForFunction(([f, w, h]) => (document.fullscreenElement !== null) === f &&
+    canvas.width === w && canvas.height === h, [full, width, height]);
+}
+
+// Resolves to the milliseconds, by the page's clock, that count of its
+// animation frames took.
+export function animationFrames(page, count) {
+  return page.evaluate((n) => new Promise((resolve) => {
+    const start = performance.now();
+    const next = () => (--n ? requestAnimationFrame(next) : resolve(performance.now() - start));
+    requestAnimationFrame(next);
+  }), count);
+}
+
+// Resolves once picture() shows a figure of many colours, and then, unless it
+// stands still, another.
+export async function drawsAndTurns(picture, turns = true) {
+  const first = await poll(async () => {
+    const shot = await picture();
+    return colourCount(shot) > 1000 && shot;
+  }, 30000, 'for a figure on the canvas');
+  if (turns) {
+    await poll(async () => differingPixels(await picture(), first) >= 1000, 30000, 'for the figure to turn');
+  }
 }
 
 // What axe-core finds against WCAG 2.2's levels A and AA on the page as it is.
@@ -207,9 +253,12 @@ export async function canvasPixels(page) {
   return decodePng(Buffer.from(data, 'base64'));
 }
 
-// A picture once it has stopped changing, as it does under a fixed clock.
+// A picture once it has stopped changing, as it does under a fixed clock
+// (setProgramTime), drawn at what the clock says now: two equal screenshots
+// alone could both come before the frame for a new time.
 export async function steadyPixels(page, timeout = 20000) {
   const deadline = Date.now() + timeout;
+  await page.program.evaluate(frameAfterClockRead, timeout);
   let last = await canvasPixels(page);
   for (;;) {
     await page.waitForTimeout(100);
@@ -254,7 +303,6 @@ export function crop(picture, x, y, width, height) {
   return { width, height, rgba };
 }
 
-// A PNG's pixels, { width, height, rgba }.
 function decodePng(png) {
   const { width, height, data } = PNG.sync.read(png);
   return { width, height, rgba: data };
@@ -365,9 +413,10 @@ export const ENGINES = {
       });
       const inProgram = async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null);
       const keys = { F11: '\uE03B', Escape: '\uE00C', End: '\uE010' };
+      const goto = (url) => call('POST', `${session}/url`, { url });
       return {
         async open(url) {
-          await call('POST', `${session}/url`, { url });
+          await goto(url);
           return {
             errors: null,
             evaluate: onPage,
@@ -386,7 +435,7 @@ export const ENGINES = {
               const { width, height, rgba } = await inProgram(nextFramePixels);
               return { width, height, rgba: Buffer.from(rgba, 'base64') };
             },
-            goto: (to) => call('POST', `${session}/url`, { url: to }),
+            goto,
             close: async () => {},
           };
         },
@@ -444,7 +493,7 @@ export function waitInPage(page, fn, arg, timeout = 30000) {
 }
 
 // Whether the program runs on the page itself rather than in a worker.
-async function programOnPage(evaluate) {
+function programOnPage(evaluate) {
   return evaluate(() => typeof Module === 'object');
 }
 
@@ -479,27 +528,19 @@ export function nextFramePixels() {
 
 // WebKitGTK's MiniBrowser, wherever the architecture's library folder is.
 function miniBrowser() {
-  for (const folder of readdirSync('/usr/lib')) {
-    for (const api of ['webkit2gtk-4.1', 'webkit2gtk-4.0']) {
-      const path = join('/usr/lib', folder, api, 'MiniBrowser');
-      if (existsSync(path)) return path;
-    }
-  }
-  return null;
+  return readdirSync('/usr/lib').flatMap((folder) => ['webkit2gtk-4.1', 'webkit2gtk-4.0']
+    .map((api) => join('/usr/lib', folder, api, 'MiniBrowser'))).find(existsSync) ?? null;
 }
 
 // A classic WebDriver endpoint's calls: call(method, path, body) resolves to
-// the answer's value, once the driver listens.
+// the answer's value, once the driver listens (until then its port refuses
+// connections, and the call is made again).
 function webDriver(url) {
   return async function call(method, path, body) {
-    // Until the driver listens, its port refuses connections: asked again.
     const response = await poll(() => fetch(url + path, {
       method, headers: { 'Content-Type': 'application/json' },
       body: body === undefined ? undefined : JSON.stringify(body),
-    }).catch((error) => {
-      if (error.cause?.code !== 'ECONNREFUSED') throw error;
-      return null;
-    }), 30000, `for WebDriver at ${url}`);
+    }), 30000, `for WebDriver at ${url}`, true);
     const { value } = await response.json();
     if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
     return value;

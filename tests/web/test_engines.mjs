@@ -9,30 +9,16 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  ENGINES, colourCount, countWebGLDraws, differingPixels, expectedProgress, launchEngine,
-  missingEngine, samePicture, waitInPage,
+  ENGINES, animationFrames, countWebGLDraws, drawsAndTurns, expectedProgress, launchEngine, missingEngine,
+  running, samePicture, waitInPage,
 } from './harness.mjs';
 
 const name = process.env.SORVANE_ENGINE ?? 'chromium';
 const engine = ENGINES[name];
 const missing = missingEngine(name);
 
-const running = () => document.getElementById('status').textContent.startsWith('Running');
 const paused = () => document.getElementById('status').textContent.startsWith('Paused');
 const endedWell = () => document.getElementById('status').textContent === 'sorvane ended with status 0.';
-
-// Resolves once the canvas shows a figure of many colours, and then, unless
-// it stands still, another.
-async function drawsAndTurns(page, turns = true) {
-  const deadline = Date.now() + 30000;
-  let first;
-  while (colourCount(first = await page.picture()) <= 1000) {
-    if (Date.now() > deadline) assert.fail('no figure on the canvas');
-  }
-  while (turns && differingPixels(await page.picture(), first) < 1000) {
-    if (Date.now() > deadline) assert.fail('the figure does not turn');
-  }
-}
 
 if (missing) {
   // The roots of scripts/test-in install Chromium only: the other engines are
@@ -57,7 +43,7 @@ if (missing) {
   });
 
   test(`${name}: it draws the figure and turns it, and prints nothing more`, async () => {
-    await drawsAndTurns(page);
+    await drawsAndTurns(page.picture);
     assert.equal(await page.evaluate(() => document.getElementById('output').textContent), expectedProgress());
   });
 
@@ -82,19 +68,13 @@ if (missing) {
     const program = () => [Date.now(), self.webglDraws];
     const before = await page.inProgram(program);
     const still = before ? null : await page.picture();
-    // Sixty of the page's frames, by its own clock, in full screen and out.
-    const frames = () => page.evaluate(() => new Promise((resolve) => {
-      const start = performance.now();
-      let count = 60;
-      const next = () => (--count ? requestAnimationFrame(next) : resolve(performance.now() - start));
-      requestAnimationFrame(next);
-    }));
-    let pausedMs = await frames();
+    // Sixty of the page's frames, in full screen and out.
+    let pausedMs = await animationFrames(page, 60);
     if (before) {
       assert.deepEqual(await page.inProgram(program), before, 'no frame drawn, the clock stood still');
       await page.key('F11');
       await waitInPage(page, () => document.fullscreenElement !== null && canvas.width > 600);
-      pausedMs += await frames();
+      pausedMs += await animationFrames(page, 60);
       await page.key('F11');
       await waitInPage(page, () => document.fullscreenElement === null && canvas.width === 600);
       assert.equal((await page.inProgram(program))[0], before[0], 'the clock stood still');
@@ -106,7 +86,7 @@ if (missing) {
     // Its clock lags the browser's by the time it stood still.
     const lag = await page.inProgram(() => performance.timeOrigin + performance.now() - Date.now());
     if (before) assert.ok(lag >= pausedMs, `${lag} ms behind after ${pausedMs} ms paused`);
-    await drawsAndTurns(page);
+    await drawsAndTurns(page.picture);
   });
 
   test(`${name}: a lost and restored WebGL context brings the figure back, paused as it was`, async (t) => {
@@ -123,7 +103,7 @@ if (missing) {
     assert.match(await page.evaluate(() => notice.textContent), /sorvane started again/);
     await page.click('#pause');
     await waitInPage(page, running);
-    await drawsAndTurns(page);
+    await drawsAndTurns(page.picture);
   });
 
   test(`${name}: Escape ends the program with status 0, and End does too`, async () => {
@@ -142,10 +122,10 @@ if (missing) {
     await waitInPage(page, paused, undefined, 60000);
     assert.match(await page.evaluate(() => document.getElementById('status').textContent), /reduced motion/);
     assert.equal(await page.evaluate(() => document.getElementById('output').textContent), expectedProgress());
-    await drawsAndTurns(page, false);
+    await drawsAndTurns(page.picture, false);
     await page.reduceMotion(false);
     await waitInPage(page, running);
-    await drawsAndTurns(page);
+    await drawsAndTurns(page.picture);
   });
 
   test(`${name}: after one visit it runs without a network`, async (t) => {
@@ -155,7 +135,7 @@ if (missing) {
     await page.goto(browser.site.url);
     await waitInPage(page, running, undefined, 60000);
     assert.ok(await page.evaluate(() => navigator.serviceWorker.controller !== null), 'from the service worker');
-    await drawsAndTurns(page);
+    await drawsAndTurns(page.picture);
   });
 
   test(`${name}: no uncaught error on the page`, (t) => {
