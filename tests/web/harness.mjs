@@ -14,7 +14,6 @@ import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 import { PNG } from 'pngjs';
 
-export const VERTEX_COUNT = 500;
 export const CHROMIUM = '/usr/bin/chromium';
 
 // Software WebGL (SwiftShader) in a browser that never reaches the network.
@@ -37,7 +36,7 @@ export const GPU_COMPOSITING_FLAGS = CHROMIUM_FLAGS
   .map((flag) => (flag === '--disable-gpu' ? '--use-gl=angle' : flag));
 
 export function expectedProgress() {
-  return Array.from({ length: VERTEX_COUNT }, (_, i) => `generating vertex ${i}\n`).join('');
+  return Array.from({ length: 500 }, (_, i) => `generating vertex ${i}\n`).join('');
 }
 
 // Serves the page's files as a static host does, with scripts/serve_web.py,
@@ -60,10 +59,15 @@ export async function servePage(dir = process.env.SORVANE_PAGE_DIR) {
   };
 }
 
-// A browser and the page's server, closed together by the returned close().
-export async function start({ flags = CHROMIUM_FLAGS } = {}) {
+// Chromium and the page's server, closed together by the returned close().
+export function start({ flags = CHROMIUM_FLAGS } = {}) {
+  return withSite(() => chromium.launch({ executablePath: CHROMIUM, args: flags }));
+}
+
+// The browser that launch() resolves to, and the page's server.
+async function withSite(launch) {
   const site = await servePage();
-  const browser = await chromium.launch({ executablePath: CHROMIUM, args: flags });
+  const browser = await launch();
   return {
     browser,
     site,
@@ -110,9 +114,7 @@ export async function openPage(session, { fixedTime, workerInit, viewport = { wi
 // for releaseWorkers(); the program waits for the first (its canvas).
 function holdWorkers() {
   const post = Worker.prototype.postMessage;
-  let release;
-  const released = new Promise((resolve) => { release = resolve; });
-  window.releaseWorkers = release;
+  const released = new Promise((resolve) => { window.releaseWorkers = resolve; });
   Worker.prototype.postMessage = function (...args) {
     released.then(() => post.apply(this, args));
   };
@@ -160,21 +162,14 @@ function frameAfterClockRead(timeout) {
 }
 
 // Resolves to what ask() resolves to once it is truthy, asking every 100 ms
-// until timeout. With retry, an ask that throws is asked again, and its last
-// error is the failure if the time runs out.
+// until timeout. With retry, an ask that fails is asked again, and fails the
+// wait if the time has run out.
 export async function poll(ask, timeout, what, retry = false) {
   const deadline = Date.now() + timeout;
   for (;;) {
-    let value;
-    let error = null;
-    try {
-      value = await ask();
-    } catch (thrown) {
-      if (!retry) throw thrown;
-      error = thrown;
-    }
+    const value = await ask().catch((error) => { if (!retry || Date.now() > deadline) throw error; });
     if (value) return value;
-    if (Date.now() > deadline) throw error ?? new Error(`timed out waiting ${what}`);
+    if (Date.now() > deadline) throw new Error(`timed out waiting ${what}`);
     await new Promise((resolve) => { setTimeout(resolve, 100); });
   }
 }
@@ -257,16 +252,14 @@ export async function canvasPixels(page) {
 // (setProgramTime), drawn at what the clock says now: two equal screenshots
 // alone could both come before the frame for a new time.
 export async function steadyPixels(page, timeout = 20000) {
-  const deadline = Date.now() + timeout;
   await page.program.evaluate(frameAfterClockRead, timeout);
-  let last = await canvasPixels(page);
-  for (;;) {
-    await page.waitForTimeout(100);
+  let last = null;
+  return poll(async () => {
     const shot = await canvasPixels(page);
-    if (samePicture(shot, last) && colourCount(shot) > 1000) return shot;
-    if (Date.now() > deadline) throw new Error('the picture did not settle');
+    const steady = last && samePicture(shot, last) && colourCount(shot) > 1000;
     last = shot;
-  }
+    return steady && shot;
+  }, timeout, 'for the picture to settle');
 }
 
 export function samePicture(a, b) {
@@ -335,14 +328,12 @@ export const ENGINES = {
       const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_FLAGS });
       return {
         async open(url) {
-          const context = await browser.newContext({ viewport: WINDOW, deviceScaleFactor: 1 });
-          const page = await context.newPage();
-          const worker = () => page.workers().at(-1) ?? page;
+          const page = await browser.newPage({ viewport: WINDOW, deviceScaleFactor: 1 });
           return drivenPage(page, url, {
-            inProgram: async (fn, arg) => worker().evaluate(fn, arg),
+            inProgram: async (fn, arg) => (page.workers().at(-1) ?? page).evaluate(fn, arg),
             reduceMotion: (on) => page.emulateMedia({ reducedMotion: on ? 'reduce' : 'no-preference' }),
             picture: () => canvasPixels(page),
-            close: () => context.close(),
+            close: () => page.close(),
           });
         },
         close: () => browser.close(),
@@ -467,16 +458,8 @@ async function drivenPage(page, url, calls) {
 
 // The engine's browser with the page's server; closed together.
 export async function launchEngine(name) {
-  const site = await servePage();
-  const browser = await ENGINES[name].launch();
-  return {
-    open: () => browser.open(site.url),
-    site,
-    async close() {
-      await browser.close();
-      await site.close();
-    },
-  };
+  const session = await withSite(() => ENGINES[name].launch());
+  return { ...session, open: () => session.browser.open(session.site.url) };
 }
 
 // The packages of an engine whose browser is not installed, or none.

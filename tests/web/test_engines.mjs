@@ -1,9 +1,5 @@
-// What holds in every browser engine of the harness's table, in the one that
-// SORVANE_ENGINE names: the page runs and shows exactly the 500 progress lines,
-// draws the figure and turns it, goes to full screen and back by F11 and by its
-// button, pauses and plays, brings the figure back after a lost and restored
-// WebGL context, ends with status 0 by Escape and by End, stands still where
-// the device asks for reduced motion, and runs offline after one visit.
+// What must hold in every browser engine of the harness's table, in the one
+// that SORVANE_ENGINE names.
 
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
@@ -68,7 +64,6 @@ if (missing) {
     const program = () => [Date.now(), self.webglDraws];
     const before = await page.inProgram(program);
     const still = before ? null : await page.picture();
-    // Sixty of the page's frames, in full screen and out.
     let pausedMs = await animationFrames(page, 60);
     if (before) {
       assert.deepEqual(await page.inProgram(program), before, 'no frame drawn, the clock stood still');

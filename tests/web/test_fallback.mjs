@@ -14,6 +14,16 @@ let session;
 before(async () => { session = await start(); });
 after(() => session.close());
 
+// Serves the program's script with prelude(load) before it, load counting
+// its loads from 0.
+function prefixScript(context, prelude) {
+  let load = 0;
+  return context.route('**/sorvane.js', async (route) => {
+    const script = await (await route.fetch()).text();
+    await route.fulfill({ body: prelude(load++) + script, contentType: 'text/javascript' });
+  });
+}
+
 // Each makes the browser context into such a browser.
 const BROWSERS = {
   'no OffscreenCanvas': (context) => context.addInitScript(() => {
@@ -21,15 +31,8 @@ const BROWSERS = {
   }),
   // The program's script, loaded first by the worker, can make no WebGL
   // context there, though every name is in place.
-  'no WebGL context in workers': (context) => {
-    let inWorker = true;
-    return context.route('**/sorvane.js', async (route) => {
-      const script = await (await route.fetch()).text();
-      const prelude = inWorker ? 'OffscreenCanvas.prototype.getContext = () => null;\n' : '';
-      inWorker = false;
-      await route.fulfill({ body: prelude + script, contentType: 'text/javascript' });
-    });
-  },
+  'no WebGL context in workers': (context) => prefixScript(context,
+    (load) => (load === 0 ? 'OffscreenCanvas.prototype.getContext = () => null;\n' : '')),
 };
 
 for (const [name, makeBrowser] of Object.entries(BROWSERS)) {
@@ -58,12 +61,8 @@ for (const [name, makeBrowser] of Object.entries(BROWSERS)) {
 test('no WebGL, no JavaScript: the page says which it needs, and shows no button', async () => {
   for (const [options, needs] of [[{}, 'WebGL'], [{ javaScriptEnabled: false }, 'JavaScript']]) {
     const page = await newPage(session, options);
-    await page.context().route('**/sorvane.js', async (route) => {
-      const script = await (await route.fetch()).text();
-      const prelude = 'for (const canvas of [self.OffscreenCanvas, self.HTMLCanvasElement]) ' +
-        'if (canvas) canvas.prototype.getContext = () => null;\n';
-      await route.fulfill({ body: prelude + script, contentType: 'text/javascript' });
-    });
+    await prefixScript(page.context(), () => 'for (const canvas of [self.OffscreenCanvas, ' +
+      'self.HTMLCanvasElement]) if (canvas) canvas.prototype.getContext = () => null;\n');
     await page.goto(session.site.url);
     await poll(async () => (await page.locator('main').innerText()).includes(`This page needs ${needs}`),
       10000, `for word that the page needs ${needs}`);

@@ -59,7 +59,6 @@ test('Tab reaches the buttons, which Enter and Space press, with their focus sho
   await page.waitForFunction(() => controls.parentElement === frame);
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => !document.fullscreenElement && controls.parentElement !== frame);
-  // Pause by Space, Play by Enter.
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'pause');
   for (const [key, status] of [['Space', 'Paused'], ['Enter', 'Running']]) {

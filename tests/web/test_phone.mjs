@@ -12,13 +12,9 @@ import {
 
 // An iPhone's Safari has full screen for videos only: there the page's own
 // full-window mode stands in, tested with the Fullscreen API taken away.
-const PHONES = [
-  ['iPhone SE', { elementFullScreen: false }],
-  ['iPhone 13', { elementFullScreen: false }],
-  ['Pixel 7', { elementFullScreen: true }],
-  ['Pixel 7 landscape', { elementFullScreen: true }],
-  ['iPad Mini', { elementFullScreen: true }],
-];
+const ELEMENT_FULL_SCREEN = {
+  'iPhone SE': false, 'iPhone 13': false, 'Pixel 7': true, 'Pixel 7 landscape': true, 'iPad Mini': true,
+};
 
 function removeFullscreenApi() {
   for (const name of ['requestFullscreen', 'webkitRequestFullscreen', 'webkitRequestFullScreen']) {
@@ -37,7 +33,7 @@ after(() => session.close());
 const showing = ([[width, height], on]) => canvas.width === width && canvas.height === height &&
   document.getElementById('frame').classList.contains('full-window') === on;
 
-for (const [name, { elementFullScreen }] of PHONES) {
+for (const [name, elementFullScreen] of Object.entries(ELEMENT_FULL_SCREEN)) {
   const how = elementFullScreen ? '' : ', with no full screen for elements';
   test(`${name}${how}: fits, shows the whole picture, and its buttons work by touch`, async () => {
     const { defaultBrowserType, ...device } = devices[name];
@@ -46,13 +42,10 @@ for (const [name, { elementFullScreen }] of PHONES) {
     await page.goto(session.site.url);
     await page.waitForFunction(running);
 
-    const layout = await page.evaluate(() => ({
-      scrollWidth: document.documentElement.scrollWidth,
-      box: canvas.getBoundingClientRect().toJSON(),
-    }));
+    const [scrollWidth, box] = await page.evaluate(() => [
+      document.documentElement.scrollWidth, canvas.getBoundingClientRect().toJSON()]);
     const { width, height } = device.viewport;
-    assert.ok(layout.scrollWidth <= width, `no horizontal scrolling: ${layout.scrollWidth} > ${width}`);
-    const { box } = layout;
+    assert.ok(scrollWidth <= width, `no horizontal scrolling: ${scrollWidth} > ${width}`);
     assert.ok(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height,
       `the canvas is wholly in view: ${JSON.stringify(box)} in ${width} x ${height}`);
     // The drawing buffer has the canvas's size in device pixels.
