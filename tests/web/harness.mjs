@@ -17,10 +17,9 @@ import { PNG } from 'pngjs';
 export const CHROMIUM = '/usr/bin/chromium';
 
 // Software WebGL (SwiftShader) in a browser that never reaches the network.
-// With --disable-gpu the page is composited in the renderer, and animation
-// frames come at a screen's 60 a second, or as fast as the frames can be made
-// (each frame of a WebGL canvas is read back on the page's main thread, which
-// waits there for the frame's drawing).
+// With --disable-gpu the page is composited in the renderer: each frame of a
+// WebGL canvas is read back on the page's main thread, which waits there for
+// its drawing; frames come at a screen's 60 a second, or as fast as they can be made.
 export const CHROMIUM_FLAGS = [
   '--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader',
   '--use-angle=swiftshader', '--disable-quic', '--no-first-run',
@@ -35,9 +34,7 @@ export const CHROMIUM_FLAGS = [
 export const GPU_COMPOSITING_FLAGS = CHROMIUM_FLAGS
   .map((flag) => (flag === '--disable-gpu' ? '--use-gl=angle' : flag));
 
-export function expectedProgress() {
-  return Array.from({ length: 500 }, (_, i) => `generating vertex ${i}\n`).join('');
-}
+export const PROGRESS = Array.from({ length: 500 }, (_, i) => `generating vertex ${i}\n`).join('');
 
 // Serves the page's files as a static host does, with scripts/serve_web.py,
 // until close(); the address is the server's first line.
@@ -148,9 +145,8 @@ export async function setProgramTime(page, time) {
   }, time);
 }
 
-// In the program's worker, under a fixed clock: resolves at the second
-// animation frame after the program next reads its clock, by when the frame
-// drawn for what it read is on its way to the screen.
+// In the program's worker: resolves at the second animation frame after the
+// program next reads its clock, by when the frame drawn for that time is committed.
 function frameAfterClockRead(timeout) {
   const reads = self.clockReads;
   return new Promise((resolve, reject) => {
@@ -242,9 +238,7 @@ export async function accessibilityViolations(page) {
 export async function canvasPixels(page) {
   const box = await page.locator('#canvas').boundingBox();
   page.cdp ??= await page.context().newCDPSession(page);
-  const { data } = await page.cdp.send('Page.captureScreenshot', {
-    format: 'png', clip: { ...box, scale: 1 },
-  });
+  const { data } = await page.cdp.send('Page.captureScreenshot', { format: 'png', clip: { ...box, scale: 1 } });
   return decodePng(Buffer.from(data, 'base64'));
 }
 
@@ -301,11 +295,10 @@ function decodePng(png) {
   return { width, height, rgba: data };
 }
 
-// Every engine: the browsers of the table below, each driven by what it
-// speaks, behind one set of calls, so that one check runs in them all.
-//
-// A browser of the table opens the page in a window of WINDOW, on the X
-// server that DISPLAY names where it needs one, and resolves to an object with
+// The browsers of every engine, each driven by what it speaks, behind one set
+// of calls, so that one check runs in them all. A browser of the table opens
+// the page in a window of WINDOW, on the X server that DISPLAY names where it
+// needs one, and resolves to an object with
 //   evaluate(fn, arg)  fn(arg) in the page, awaited there;
 //   inProgram(fn, arg) the same where the program draws (its worker, or the
 //                      page where it runs there), or null where the driver
@@ -351,8 +344,7 @@ export const ENGINES = {
     async launch() {
       const { default: puppeteer } = await import('puppeteer-core');
       const browser = await puppeteer.launch({
-        browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null,
-        env: onScreen(),
+        browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null, env: onScreen(),
       });
       return {
         async open(url) {
@@ -381,9 +373,7 @@ export const ENGINES = {
     noReducedMotion: 'classic WebDriver has no media features to emulate',
     async launch() {
       const port = await freePort();
-      const driver = spawn('WebKitWebDriver', [`--port=${port}`], {
-        stdio: 'ignore', env: onScreen(),
-      });
+      const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: onScreen() });
       const exited = new Promise((resolve) => { driver.on('exit', resolve); });
       const call = webDriver(`http://127.0.0.1:${port}`);
       const { sessionId } = await call('POST', '/session', {
@@ -464,9 +454,8 @@ export async function launchEngine(name) {
 
 // The packages of an engine whose browser is not installed, or none.
 export function missingEngine(name) {
-  const engine = ENGINES[name];
-  const binary = engine.binary();
-  return binary && existsSync(binary) ? null : engine.packages;
+  const binary = ENGINES[name].binary();
+  return binary && existsSync(binary) ? null : ENGINES[name].packages;
 }
 
 // Resolves to fn(arg) in the page once it is truthy. A page that is loading

@@ -12,11 +12,10 @@ after(() => session.close());
 
 test('no error in the console for a few seconds of running, no request fails, and axe-core finds no WCAG A or AA violation', async () => {
   const page = await newPage(session);
-  const { errors } = page;
-  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
-  page.on('requestfailed', (request) => errors.push(`${request.url()} failed`));
+  page.on('console', (message) => { if (message.type() === 'error') page.errors.push(message.text()); });
+  page.on('requestfailed', (request) => page.errors.push(`${request.url()} failed`));
   page.on('response', (response) => {
-    if (response.status() >= 400) errors.push(`${response.url()}: ${response.status()}`);
+    if (response.status() >= 400) page.errors.push(`${response.url()}: ${response.status()}`);
   });
   await page.goto(session.site.url);
   await page.waitForFunction(running);
@@ -40,7 +39,7 @@ test('no error in the console for a few seconds of running, no request fails, an
   });
   assert.deepEqual(missing, []);
   assert.deepEqual(await accessibilityViolations(page), []);
-  assert.deepEqual(errors, []);
+  assert.deepEqual(page.errors, []);
   await page.context().close();
 });
 

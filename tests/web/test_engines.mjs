@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  ENGINES, animationFrames, countWebGLDraws, drawsAndTurns, expectedProgress, launchEngine, missingEngine,
+  ENGINES, animationFrames, countWebGLDraws, drawsAndTurns, PROGRESS, launchEngine, missingEngine,
   running, samePicture, waitInPage,
 } from './harness.mjs';
 
@@ -13,6 +13,7 @@ const name = process.env.SORVANE_ENGINE ?? 'chromium';
 const engine = ENGINES[name];
 const missing = missingEngine(name);
 
+const output = () => document.getElementById('output').textContent;
 const paused = () => document.getElementById('status').textContent.startsWith('Paused');
 const endedWell = () => document.getElementById('status').textContent === 'sorvane ended with status 0.';
 
@@ -34,13 +35,12 @@ if (missing) {
 
   test(`${name}: the page runs and shows exactly the 500 progress lines`, async () => {
     await waitInPage(page, running, undefined, 60000);
-    const output = () => document.getElementById('output').textContent;
-    assert.equal(await page.evaluate(output), expectedProgress());
+    assert.equal(await page.evaluate(output), PROGRESS);
   });
 
   test(`${name}: it draws the figure and turns it, and prints nothing more`, async () => {
     await drawsAndTurns(page.picture);
-    assert.equal(await page.evaluate(() => document.getElementById('output').textContent), expectedProgress());
+    assert.equal(await page.evaluate(output), PROGRESS);
   });
 
   test(`${name}: F11 and the button go to full screen and back to the same size`, async () => {
@@ -116,7 +116,7 @@ if (missing) {
     await page.goto(browser.site.url);
     await waitInPage(page, paused, undefined, 60000);
     assert.match(await page.evaluate(() => document.getElementById('status').textContent), /reduced motion/);
-    assert.equal(await page.evaluate(() => document.getElementById('output').textContent), expectedProgress());
+    assert.equal(await page.evaluate(output), PROGRESS);
     await drawsAndTurns(page.picture, false);
     await page.reduceMotion(false);
     await waitInPage(page, running);

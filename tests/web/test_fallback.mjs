@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  canvasPixels, drawsAndTurns, endedStatus, expectedProgress, fullScreenAt, newPage, poll, running, start,
+  canvasPixels, drawsAndTurns, endedStatus, PROGRESS, fullScreenAt, newPage, poll, running, start,
 } from './harness.mjs';
 
 let session;
@@ -42,7 +42,7 @@ for (const [name, makeBrowser] of Object.entries(BROWSERS)) {
     await makeBrowser(page.context());
     await page.goto(session.site.url);
     await page.waitForFunction(running);
-    assert.equal(await page.locator('#output').textContent(), expectedProgress());
+    assert.equal(await page.locator('#output').textContent(), PROGRESS);
     assert.equal(await page.evaluate(() => typeof Module), 'object', 'the program is on the page');
     await fullScreenAt(page, false, [600, 600]);
     await drawsAndTurns(() => canvasPixels(page), false);
@@ -68,7 +68,7 @@ test('no WebGL, no JavaScript: the page says which it needs, and shows no button
       10000, `for word that the page needs ${needs}`);
     assert.equal(await page.locator('#controls').isVisible(), false);
     if (options.javaScriptEnabled !== false) {
-      assert.equal(await page.locator('#output').textContent(), expectedProgress());
+      assert.equal(await page.locator('#output').textContent(), PROGRESS);
     }
     await page.context().close();
   }

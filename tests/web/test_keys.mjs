@@ -34,8 +34,7 @@ test('F11 asks for full screen and back; Escape ends the program with status 0',
   await page.keyboard.press('F11');
   await fullScreenAt(page, false, [600, 600]);
 
-  // The figure is being drawn; once the program has ended, no frame is, for
-  // thirty of the page's frames.
+  // Drawn while it runs; once it has ended, not in thirty of the page's frames.
   await page.program.evaluate(countWebGLDraws);
   await waitInProgram(page, () => self.webglDraws > 0);
   await page.keyboard.press('Escape');
