@@ -319,18 +319,11 @@ export const ENGINES = {
     binary: () => CHROMIUM,
     async launch() {
       const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_FLAGS });
-      return {
-        async open(url) {
-          const page = await browser.newPage({ viewport: WINDOW, deviceScaleFactor: 1 });
-          return drivenPage(page, url, {
-            inProgram: async (fn, arg) => (page.workers().at(-1) ?? page).evaluate(fn, arg),
-            reduceMotion: (on) => page.emulateMedia({ reducedMotion: on ? 'reduce' : 'no-preference' }),
-            picture: () => canvasPixels(page),
-            close: () => page.close(),
-          });
-        },
-        close: () => browser.close(),
-      };
+      return drivenBrowser(browser, () => browser.newPage({ viewport: WINDOW, deviceScaleFactor: 1 }), (page) => ({
+        inProgram: async (fn, arg) => (page.workers().at(-1) ?? page).evaluate(fn, arg),
+        reduceMotion: (on) => page.emulateMedia({ reducedMotion: on ? 'reduce' : 'no-preference' }),
+        picture: () => canvasPixels(page),
+      }));
     },
   },
 
@@ -346,19 +339,14 @@ export const ENGINES = {
       const browser = await puppeteer.launch({
         browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null, env: onScreen(),
       });
-      return {
-        async open(url) {
-          const page = await browser.newPage();
-          await browser.setWindowBounds(await page.windowId(), { left: 0, top: 0, ...WINDOW });
-          const onPage = (fn, arg) => page.evaluate(fn, arg);
-          return drivenPage(page, url, {
-            inProgram: async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null),
-            picture: async () => decodePng(await (await page.$('#canvas')).screenshot()),
-            close: () => page.close(),
-          });
-        },
-        close: () => browser.close(),
-      };
+      return drivenBrowser(browser, async () => {
+        const page = await browser.newPage();
+        await browser.setWindowBounds(await page.windowId(), { left: 0, top: 0, ...WINDOW });
+        return page;
+      }, (page) => ({
+        inProgram: programOnPage((fn, arg) => page.evaluate(fn, arg)),
+        picture: async () => decodePng(await (await page.$('#canvas')).screenshot()),
+      }));
     },
   },
 
@@ -392,7 +380,7 @@ export const ENGINES = {
         if (error) throw new Error(`in the page: ${error}`);
         return value;
       });
-      const inProgram = async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null);
+      const inProgram = programOnPage(onPage);
       const keys = { F11: '\uE03B', Escape: '\uE00C', End: '\uE010' };
       const goto = (url) => call('POST', `${session}/url`, { url });
       return {
@@ -430,19 +418,27 @@ export const ENGINES = {
   },
 };
 
-// The calls of the table's page for a Playwright or a Puppeteer page, which
-// speak alike, once it has opened url; the rest as given.
-async function drivenPage(page, url, calls) {
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(error.message));
-  await page.goto(url);
+// A Playwright or a Puppeteer browser, which speak alike, as a browser of the
+// table: its open(url) opens url in newPage(), with the calls that calls(page)
+// gives beside the common ones.
+function drivenBrowser(browser, newPage, calls) {
   return {
-    errors,
-    evaluate: (fn, arg) => page.evaluate(fn, arg),
-    key: (name) => page.keyboard.press(name),
-    click: (selector) => page.click(selector),
-    goto: (to) => page.goto(to),
-    ...calls,
+    async open(url) {
+      const page = await newPage();
+      const errors = [];
+      page.on('pageerror', (error) => errors.push(error.message));
+      await page.goto(url);
+      return {
+        errors,
+        evaluate: (fn, arg) => page.evaluate(fn, arg),
+        key: (name) => page.keyboard.press(name),
+        click: (selector) => page.click(selector),
+        goto: (to) => page.goto(to),
+        close: () => page.close(),
+        ...calls(page),
+      };
+    },
+    close: () => browser.close(),
   };
 }
 
@@ -464,9 +460,10 @@ export function waitInPage(page, fn, arg, timeout = 30000) {
   return poll(() => page.evaluate(fn, arg), timeout, `in the page for ${fn}`, true);
 }
 
-// Whether the program runs on the page itself rather than in a worker.
+// inProgram for a driver that reaches the page only: evaluate, where the
+// program runs on the page itself rather than in a worker, else null.
 function programOnPage(evaluate) {
-  return evaluate(() => typeof Module === 'object');
+  return async (fn, arg) => (await evaluate(() => typeof Module === 'object') ? evaluate(fn, arg) : null);
 }
 
 // In the program's realm: the pixels of its next frame, read straight after
