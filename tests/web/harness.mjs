@@ -218,9 +218,7 @@ export async function drawsAndTurns(picture, turns = true) {
     const shot = await picture();
     return colourCount(shot) > 1000 && shot;
   }, 30000, 'for a figure on the canvas');
-  if (turns) {
-    await poll(async () => differingPixels(await picture(), first) >= 1000, 30000, 'for the figure to turn');
-  }
+  if (turns) await poll(async () => differingPixels(await picture(), first) >= 1000, 30000, 'for the figure to turn');
 }
 
 // What axe-core finds against WCAG 2.2's levels A and AA on the page as it is.

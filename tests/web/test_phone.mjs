@@ -6,9 +6,7 @@ import { after, before, test } from 'node:test';
 
 import { devices } from 'playwright-core';
 
-import {
-  accessibilityViolations, endedStatus, fullScreenAt, newPage, running, start,
-} from './harness.mjs';
+import { accessibilityViolations, endedStatus, fullScreenAt, newPage, running, start } from './harness.mjs';
 
 // An iPhone's Safari has full screen for videos only: there the page's own
 // full-window mode stands in, tested with the Fullscreen API taken away.
