@@ -1,7 +1,6 @@
-// Drives the sorvane page in Debian's headless Chromium through playwright-core,
-// and in Chromium, Firefox and WebKit through the table of ENGINES. Every test
-// serves the page on a port the system picks, so runs never collide, and starts
-// its own browser with a fresh profile.
+// Drives the sorvane page in Debian's headless Chromium (playwright-core) and,
+// through ENGINES, in Chromium, Firefox and WebKit. Each test serves the page on
+// a port the system picks, so runs never collide, and has its own fresh browser.
 
 import { spawn } from 'node:child_process';
 import { once } from 'node:events';
@@ -47,13 +46,11 @@ export async function servePage(dir = process.env.SORVANE_PAGE_DIR) {
     once(createInterface({ input: server.stdout }), 'line'),
     exited.then((code) => { throw new Error(`serve_web.py ended with ${code}`); }),
   ]);
-  return {
-    url: line.match(/http:\S+/)[0],
-    async close() {
-      server.kill();
-      await exited;
-    },
+  const close = async () => {
+    server.kill();
+    await exited;
   };
+  return { url: line.match(/http:\S+/)[0], close };
 }
 
 // Chromium and the page's server, closed together by the returned close().
@@ -65,14 +62,11 @@ export function start({ flags = CHROMIUM_FLAGS } = {}) {
 async function withSite(launch) {
   const site = await servePage();
   const browser = await launch();
-  return {
-    browser,
-    site,
-    async close() {
-      await browser.close();
-      await site.close();
-    },
+  const close = async () => {
+    await browser.close();
+    await site.close();
   };
+  return { browser, site, close };
 }
 
 // In the page: whether the program is running.
@@ -157,9 +151,8 @@ function frameAfterClockRead(timeout) {
   });
 }
 
-// Resolves to what ask() resolves to once it is truthy, asking every 100 ms
-// until timeout. With retry, an ask that fails is asked again, and fails the
-// wait if the time has run out.
+// Resolves to ask()'s first truthy answer, asking every 100 ms until timeout;
+// with retry, an ask that fails is asked again until then.
 export async function poll(ask, timeout, what, retry = false) {
   const deadline = Date.now() + timeout;
   for (;;) {
@@ -194,15 +187,13 @@ export async function endedStatus(page) {
   return page.locator('#status').textContent();
 }
 
-// Resolves once the page is in full screen, or out of it, as full says, with
-// its canvas width x height.
+// Resolves once the page is in full screen or not, as full says, at width x height.
 export function fullScreenAt(page, full, [width, height]) {
   return page.waitForFunction(([f, w, h]) => (document.fullscreenElement !== null) === f &&
     canvas.width === w && canvas.height === h, [full, width, height]);
 }
 
-// Resolves to the milliseconds, by the page's clock, that count of its
-// animation frames took.
+// Resolves to how long, by the page's clock, count of its animation frames took.
 export function animationFrames(page, count) {
   return page.evaluate((n) => new Promise((resolve) => {
     const start = performance.now();
@@ -362,10 +353,9 @@ export const ENGINES = {
       const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: onScreen() });
       const exited = new Promise((resolve) => { driver.on('exit', resolve); });
       const call = webDriver(`http://127.0.0.1:${port}`);
+      const options = { binary: this.binary(), args: ['--automation'] };
       const { sessionId } = await call('POST', '/session', {
-        capabilities: {
-          alwaysMatch: { 'webkitgtk:browserOptions': { binary: this.binary(), args: ['--automation'] } },
-        },
+        capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': options } },
       });
       const session = `/session/${sessionId}`;
       await call('POST', `${session}/window/rect`, WINDOW);

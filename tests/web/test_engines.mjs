@@ -33,12 +33,9 @@ if (missing) {
   });
   after(() => browser?.close());
 
-  test(`${name}: the page runs and shows exactly the 500 progress lines`, async () => {
+  test(`${name}: it runs with exactly the 500 progress lines, draws the figure and turns it, prints no more`, async () => {
     await waitInPage(page, running, undefined, 60000);
     assert.equal(await page.evaluate(output), PROGRESS);
-  });
-
-  test(`${name}: it draws the figure and turns it, and prints nothing more`, async () => {
     await drawsAndTurns(page.picture);
     assert.equal(await page.evaluate(output), PROGRESS);
   });
