@@ -1,9 +1,6 @@
-// Drives the sorvane page in Debian's headless Chromium through playwright-core,
-// and in the three engines, Chromium, Firefox and WebKit, through the table of
-// ENGINES, for the checks that must hold in every browser.
-//
-// Every test serves the page itself on a port the system picks (port 0), so runs
-// never collide, and starts its own browser with a fresh profile.
+// Drives the sorvane page in Debian's headless Chromium (playwright-core) and,
+// through ENGINES, in Chromium, Firefox and WebKit. Each test serves the page on
+// a port the system picks, so runs never collide, and has its own fresh browser.
 
 import { spawn } from 'node:child_process';
 import { once } from 'node:events';
@@ -16,14 +13,12 @@ import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 import { PNG } from 'pngjs';
 
-export const VERTEX_COUNT = 500;
 export const CHROMIUM = '/usr/bin/chromium';
 
 // Software WebGL (SwiftShader) in a browser that never reaches the network.
-// With --disable-gpu the page is composited in the renderer, and animation
-// frames come at a screen's 60 a second, or as fast as the frames can be made
-// (each frame of a WebGL canvas is read back on the page's main thread, which
-// waits there for the frame's drawing).
+// With --disable-gpu the page is composited in the renderer: each frame of a
+// WebGL canvas is read back on the page's main thread, which waits there for
+// its drawing; frames come at a screen's 60 a second, or as fast as they can be made.
 export const CHROMIUM_FLAGS = [
   '--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader',
   '--use-angle=swiftshader', '--disable-quic', '--no-first-run',
@@ -38,20 +33,12 @@ export const CHROMIUM_FLAGS = [
 export const GPU_COMPOSITING_FLAGS = CHROMIUM_FLAGS
   .map((flag) => (flag === '--disable-gpu' ? '--use-gl=angle' : flag));
 
-export function pageDir() {
-  const dir = process.env.SORVANE_PAGE_DIR;
+export const PROGRESS = Array.from({ length: 500 }, (_, i) => `generating vertex ${i}\n`).join('');
+
+// Serves the page's files as a static host does, with scripts/serve_web.py,
+// until close(); the address is the server's first line.
+export async function servePage(dir = process.env.SORVANE_PAGE_DIR) {
   if (!dir) throw new Error('SORVANE_PAGE_DIR does not name the built page');
-  return dir;
-}
-
-export function expectedProgress() {
-  return Array.from({ length: VERTEX_COUNT }, (_, i) => `generating vertex ${i}\n`).join('');
-}
-
-// Serves the built page's files on 127.0.0.1, as a static host does, with
-// scripts/serve_web.py on a port the system picks, until close(). Resolves to
-// the address, which the server's first line names.
-export async function servePage(dir = pageDir()) {
   const script = fileURLToPath(new URL('../../scripts/serve_web.py', import.meta.url));
   const server = spawn('python3', [script, '0', dir], { stdio: ['ignore', 'pipe', 'ignore'] });
   const exited = new Promise((resolve) => { server.on('exit', resolve); });
@@ -59,28 +46,40 @@ export async function servePage(dir = pageDir()) {
     once(createInterface({ input: server.stdout }), 'line'),
     exited.then((code) => { throw new Error(`serve_web.py ended with ${code}`); }),
   ]);
-  return {
-    url: line.match(/http:\S+/)[0],
-    async close() {
-      server.kill();
-      await exited;
-    },
+  const close = async () => {
+    server.kill();
+    await exited;
   };
+  return { url: line.match(/http:\S+/)[0], close };
 }
 
-// A browser and the page's server, closed together by the returned close().
-export async function start({ flags = CHROMIUM_FLAGS } = {}) {
+// Chromium and the page's server, closed together by the returned close().
+export function start({ flags = CHROMIUM_FLAGS } = {}) {
+  return withSite(() => chromium.launch({ executablePath: CHROMIUM, args: flags }));
+}
+
+// The browser that launch() resolves to, and the page's server.
+async function withSite(launch) {
   const site = await servePage();
-  // launch() gives every browser a fresh temporary profile of its own.
-  const browser = await chromium.launch({ executablePath: CHROMIUM, args: flags });
-  return {
-    browser,
-    site,
-    async close() {
-      await browser.close();
-      await site.close();
-    },
+  const browser = await launch();
+  const close = async () => {
+    await browser.close();
+    await site.close();
   };
+  return { browser, site, close };
+}
+
+// In the page: whether the program is running.
+export const running = () => document.getElementById('status').textContent.startsWith('Running');
+
+// A page in a new context of its own (contextOptions), with its uncaught
+// errors collected in page.errors; closed by page.context().close().
+export async function newPage(session, contextOptions) {
+  const context = await session.browser.newContext(contextOptions);
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  return page;
 }
 
 // Opens the page in a new context and resolves once the program is running.
@@ -90,10 +89,7 @@ export async function start({ flags = CHROMIUM_FLAGS } = {}) {
 // with fixedTime, Date.now() in the worker stays at that time, so the seed and
 // the angle are fixed, until setProgramTime. page.errors collects uncaught errors.
 export async function openPage(session, { fixedTime, workerInit, viewport = { width: 1400, height: 1400 } } = {}) {
-  const context = await session.browser.newContext({ viewport, deviceScaleFactor: 1 });
-  const page = await context.newPage();
-  page.errors = [];
-  page.on('pageerror', (error) => page.errors.push(error.message));
+  const page = await newPage(session, { viewport, deviceScaleFactor: 1 });
   await page.addInitScript(holdWorkers);
   const worker = page.waitForEvent('worker');
   await page.goto(session.site.url);
@@ -101,25 +97,22 @@ export async function openPage(session, { fixedTime, workerInit, viewport = { wi
   if (fixedTime !== undefined) await setProgramTime(page, fixedTime);
   for (const init of [workerInit ?? []].flat()) await page.program.evaluate(init);
   await page.evaluate(() => releaseWorkers());
-  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
+  await page.waitForFunction(running);
   return page;
 }
 
-// In the page, before its scripts: messages to workers wait for releaseWorkers(),
-// in their order. The program waits for the first (its canvas).
+// In the page, before its scripts: messages to workers wait, in their order,
+// for releaseWorkers(); the program waits for the first (its canvas).
 function holdWorkers() {
   const post = Worker.prototype.postMessage;
-  let release;
-  const released = new Promise((resolve) => { release = resolve; });
-  window.releaseWorkers = release;
+  const released = new Promise((resolve) => { window.releaseWorkers = resolve; });
   Worker.prototype.postMessage = function (...args) {
     released.then(() => post.apply(this, args));
   };
 }
 
-// In a page or a worker, before its drawing: every WebGL draw call (WebGL 1
-// and 2), through which every frame of the figure goes, counted in
-// self.webglDraws.
+// In a page or a worker, before its drawing: every WebGL draw call, through
+// which every frame goes, counted in self.webglDraws.
 export function countWebGLDraws() {
   self.webglDraws = 0;
   for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
@@ -133,30 +126,39 @@ export function countWebGLDraws() {
   }
 }
 
-// Fixes the program's calendar clock at time (milliseconds since 1970).
+// Fixes the program's calendar clock at time (milliseconds since 1970); its
+// readings are counted in self.clockReads.
 export async function setProgramTime(page, time) {
   await page.program.evaluate((now) => {
     self.fixedNow = now;
-    Date.now = () => self.fixedNow;
+    self.clockReads ??= 0;
+    Date.now = () => {
+      self.clockReads++;
+      return self.fixedNow;
+    };
   }, time);
 }
 
-// Resolves to what ask() resolves to once it is truthy, asking every 100 ms
-// until timeout. With retry, an ask that throws is asked again, and its last
-// error is the failure if the time runs out.
-async function poll(ask, timeout, what, retry = false) {
+// In the program's worker: resolves at the second animation frame after the
+// program next reads its clock, by when the frame drawn for that time is committed.
+function frameAfterClockRead(timeout) {
+  const reads = self.clockReads;
+  return new Promise((resolve, reject) => {
+    setTimeout(() => reject(new Error('the program drew no frame after reading its clock')), timeout);
+    const after = (frames) => requestAnimationFrame(() => (frames ? after(frames - 1) : resolve()));
+    const watch = () => (self.clockReads > reads ? after(1) : requestAnimationFrame(watch));
+    watch();
+  });
+}
+
+// Resolves to ask()'s first truthy answer, asking every 100 ms until timeout;
+// with retry, an ask that fails is asked again until then.
+export async function poll(ask, timeout, what, retry = false) {
   const deadline = Date.now() + timeout;
   for (;;) {
-    let value;
-    let error = null;
-    try {
-      value = await ask();
-    } catch (thrown) {
-      if (!retry) throw thrown;
-      error = thrown;
-    }
+    const value = await ask().catch((error) => { if (!retry || Date.now() > deadline) throw error; });
     if (value) return value;
-    if (Date.now() > deadline) throw error ?? new Error(`timed out waiting ${what}`);
+    if (Date.now() > deadline) throw new Error(`timed out waiting ${what}`);
     await new Promise((resolve) => { setTimeout(resolve, 100); });
   }
 }
@@ -176,14 +178,38 @@ export async function resizeFrame(page, width, height) {
   await page.mouse.down();
   await page.mouse.move(corner.x + width - nowWidth, corner.y + height - nowHeight, { steps: 5 });
   await page.mouse.up();
-  await page.waitForFunction(([w, h]) => {
-    const canvas = document.getElementById('canvas');
-    return canvas.width === w && canvas.height === h;
-  }, [width, height]);
+  await page.waitForFunction(([w, h]) => canvas.width === w && canvas.height === h, [width, height]);
 }
 
-export async function statusLine(page) {
+// Resolves once the program has stopped running, to the status line it left.
+export async function endedStatus(page) {
+  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
   return page.locator('#status').textContent();
+}
+
+// Resolves once the page is in full screen or not, as full says, at width x height.
+export function fullScreenAt(page, full, [width, height]) {
+  return page.waitForFunction(([f, w, h]) => (document.fullscreenElement !== null) === f &&
+    canvas.width === w && canvas.height === h, [full, width, height]);
+}
+
+// Resolves to how long, by the page's clock, count of its animation frames took.
+export function animationFrames(page, count) {
+  return page.evaluate((n) => new Promise((resolve) => {
+    const start = performance.now();
+    const next = () => (--n ? requestAnimationFrame(next) : resolve(performance.now() - start));
+    requestAnimationFrame(next);
+  }), count);
+}
+
+// Resolves once picture() shows a figure of many colours, and then, unless it
+// stands still, another.
+export async function drawsAndTurns(picture, turns = true) {
+  const first = await poll(async () => {
+    const shot = await picture();
+    return colourCount(shot) > 1000 && shot;
+  }, 30000, 'for a figure on the canvas');
+  if (turns) await poll(async () => differingPixels(await picture(), first) >= 1000, 30000, 'for the figure to turn');
 }
 
 // What axe-core finds against WCAG 2.2's levels A and AA on the page as it is.
@@ -201,23 +227,22 @@ export async function accessibilityViolations(page) {
 export async function canvasPixels(page) {
   const box = await page.locator('#canvas').boundingBox();
   page.cdp ??= await page.context().newCDPSession(page);
-  const { data } = await page.cdp.send('Page.captureScreenshot', {
-    format: 'png', clip: { ...box, scale: 1 },
-  });
+  const { data } = await page.cdp.send('Page.captureScreenshot', { format: 'png', clip: { ...box, scale: 1 } });
   return decodePng(Buffer.from(data, 'base64'));
 }
 
-// A picture once it has stopped changing, as it does under a fixed clock.
+// A picture once it has stopped changing, as it does under a fixed clock
+// (setProgramTime), drawn at what the clock says now: two equal screenshots
+// alone could both come before the frame for a new time.
 export async function steadyPixels(page, timeout = 20000) {
-  const deadline = Date.now() + timeout;
-  let last = await canvasPixels(page);
-  for (;;) {
-    await page.waitForTimeout(100);
+  await page.program.evaluate(frameAfterClockRead, timeout);
+  let last = null;
+  return poll(async () => {
     const shot = await canvasPixels(page);
-    if (samePicture(shot, last) && colourCount(shot) > 1000) return shot;
-    if (Date.now() > deadline) throw new Error('the picture did not settle');
+    const steady = last && samePicture(shot, last) && colourCount(shot) > 1000;
     last = shot;
-  }
+    return steady && shot;
+  }, timeout, 'for the picture to settle');
 }
 
 export function samePicture(a, b) {
@@ -254,17 +279,15 @@ export function crop(picture, x, y, width, height) {
   return { width, height, rgba };
 }
 
-// A PNG's pixels, { width, height, rgba }.
 function decodePng(png) {
   const { width, height, data } = PNG.sync.read(png);
   return { width, height, rgba: data };
 }
 
-// Every engine: the browsers of the table below, each driven by what it
-// speaks, behind one set of calls, so that one check runs in them all.
-//
-// A browser of the table opens the page in a window of WINDOW, on the X
-// server that DISPLAY names where it needs one, and resolves to an object with
+// The browsers of every engine, each driven by what it speaks, behind one set
+// of calls, so that one check runs in them all. A browser of the table opens
+// the page in a window of WINDOW, on the X server that DISPLAY names where it
+// needs one, and resolves to an object with
 //   evaluate(fn, arg)  fn(arg) in the page, awaited there;
 //   inProgram(fn, arg) the same where the program draws (its worker, or the
 //                      page where it runs there), or null where the driver
@@ -285,20 +308,11 @@ export const ENGINES = {
     binary: () => CHROMIUM,
     async launch() {
       const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_FLAGS });
-      return {
-        async open(url) {
-          const context = await browser.newContext({ viewport: WINDOW, deviceScaleFactor: 1 });
-          const page = await context.newPage();
-          const worker = () => page.workers().at(-1) ?? page;
-          return drivenPage(page, url, {
-            inProgram: async (fn, arg) => worker().evaluate(fn, arg),
-            reduceMotion: (on) => page.emulateMedia({ reducedMotion: on ? 'reduce' : 'no-preference' }),
-            picture: () => canvasPixels(page),
-            close: () => context.close(),
-          });
-        },
-        close: () => browser.close(),
-      };
+      return drivenBrowser(browser, () => browser.newPage({ viewport: WINDOW, deviceScaleFactor: 1 }), (page) => ({
+        inProgram: async (fn, arg) => (page.workers().at(-1) ?? page).evaluate(fn, arg),
+        reduceMotion: (on) => page.emulateMedia({ reducedMotion: on ? 'reduce' : 'no-preference' }),
+        picture: () => canvasPixels(page),
+      }));
     },
   },
 
@@ -312,22 +326,16 @@ export const ENGINES = {
     async launch() {
       const { default: puppeteer } = await import('puppeteer-core');
       const browser = await puppeteer.launch({
-        browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null,
-        env: onScreen(),
+        browser: 'firefox', executablePath: this.binary(), headless: false, defaultViewport: null, env: onScreen(),
       });
-      return {
-        async open(url) {
-          const page = await browser.newPage();
-          await browser.setWindowBounds(await page.windowId(), { left: 0, top: 0, ...WINDOW });
-          const onPage = (fn, arg) => page.evaluate(fn, arg);
-          return drivenPage(page, url, {
-            inProgram: async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null),
-            picture: async () => decodePng(await (await page.$('#canvas')).screenshot()),
-            close: () => page.close(),
-          });
-        },
-        close: () => browser.close(),
-      };
+      return drivenBrowser(browser, async () => {
+        const page = await browser.newPage();
+        await browser.setWindowBounds(await page.windowId(), { left: 0, top: 0, ...WINDOW });
+        return page;
+      }, (page) => ({
+        inProgram: programOnPage((fn, arg) => page.evaluate(fn, arg)),
+        picture: async () => decodePng(await (await page.$('#canvas')).screenshot()),
+      }));
     },
   },
 
@@ -342,15 +350,12 @@ export const ENGINES = {
     noReducedMotion: 'classic WebDriver has no media features to emulate',
     async launch() {
       const port = await freePort();
-      const driver = spawn('WebKitWebDriver', [`--port=${port}`], {
-        stdio: 'ignore', env: onScreen(),
-      });
+      const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: onScreen() });
       const exited = new Promise((resolve) => { driver.on('exit', resolve); });
       const call = webDriver(`http://127.0.0.1:${port}`);
+      const options = { binary: this.binary(), args: ['--automation'] };
       const { sessionId } = await call('POST', '/session', {
-        capabilities: {
-          alwaysMatch: { 'webkitgtk:browserOptions': { binary: this.binary(), args: ['--automation'] } },
-        },
+        capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': options } },
       });
       const session = `/session/${sessionId}`;
       await call('POST', `${session}/window/rect`, WINDOW);
@@ -363,11 +368,12 @@ export const ENGINES = {
         if (error) throw new Error(`in the page: ${error}`);
         return value;
       });
-      const inProgram = async (fn, arg) => (await programOnPage(onPage) ? onPage(fn, arg) : null);
+      const inProgram = programOnPage(onPage);
       const keys = { F11: '\uE03B', Escape: '\uE00C', End: '\uE010' };
+      const goto = (url) => call('POST', `${session}/url`, { url });
       return {
         async open(url) {
-          await call('POST', `${session}/url`, { url });
+          await goto(url);
           return {
             errors: null,
             evaluate: onPage,
@@ -386,7 +392,7 @@ export const ENGINES = {
               const { width, height, rgba } = await inProgram(nextFramePixels);
               return { width, height, rgba: Buffer.from(rgba, 'base64') };
             },
-            goto: (to) => call('POST', `${session}/url`, { url: to }),
+            goto,
             close: async () => {},
           };
         },
@@ -400,41 +406,40 @@ export const ENGINES = {
   },
 };
 
-// The calls of the table's page for a Playwright or a Puppeteer page, which
-// speak alike, once it has opened url; the rest as given.
-async function drivenPage(page, url, calls) {
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(error.message));
-  await page.goto(url);
+// A Playwright or a Puppeteer browser, which speak alike, as a browser of the
+// table: its open(url) opens url in newPage(), with the calls that calls(page)
+// gives beside the common ones.
+function drivenBrowser(browser, newPage, calls) {
   return {
-    errors,
-    evaluate: (fn, arg) => page.evaluate(fn, arg),
-    key: (name) => page.keyboard.press(name),
-    click: (selector) => page.click(selector),
-    goto: (to) => page.goto(to),
-    ...calls,
+    async open(url) {
+      const page = await newPage();
+      const errors = [];
+      page.on('pageerror', (error) => errors.push(error.message));
+      await page.goto(url);
+      return {
+        errors,
+        evaluate: (fn, arg) => page.evaluate(fn, arg),
+        key: (name) => page.keyboard.press(name),
+        click: (selector) => page.click(selector),
+        goto: (to) => page.goto(to),
+        close: () => page.close(),
+        ...calls(page),
+      };
+    },
+    close: () => browser.close(),
   };
 }
 
 // The engine's browser with the page's server; closed together.
 export async function launchEngine(name) {
-  const site = await servePage();
-  const browser = await ENGINES[name].launch();
-  return {
-    open: () => browser.open(site.url),
-    site,
-    async close() {
-      await browser.close();
-      await site.close();
-    },
-  };
+  const session = await withSite(() => ENGINES[name].launch());
+  return { ...session, open: () => session.browser.open(session.site.url) };
 }
 
 // The packages of an engine whose browser is not installed, or none.
 export function missingEngine(name) {
-  const engine = ENGINES[name];
-  const binary = engine.binary();
-  return binary && existsSync(binary) ? null : engine.packages;
+  const binary = ENGINES[name].binary();
+  return binary && existsSync(binary) ? null : ENGINES[name].packages;
 }
 
 // Resolves to fn(arg) in the page once it is truthy. A page that is loading
@@ -443,9 +448,10 @@ export function waitInPage(page, fn, arg, timeout = 30000) {
   return poll(() => page.evaluate(fn, arg), timeout, `in the page for ${fn}`, true);
 }
 
-// Whether the program runs on the page itself rather than in a worker.
-async function programOnPage(evaluate) {
-  return evaluate(() => typeof Module === 'object');
+// inProgram for a driver that reaches the page only: evaluate, where the
+// program runs on the page itself rather than in a worker, else null.
+function programOnPage(evaluate) {
+  return async (fn, arg) => (await evaluate(() => typeof Module === 'object') ? evaluate(fn, arg) : null);
 }
 
 // In the program's realm: the pixels of its next frame, read straight after
@@ -479,27 +485,19 @@ export function nextFramePixels() {
 
 // WebKitGTK's MiniBrowser, wherever the architecture's library folder is.
 function miniBrowser() {
-  for (const folder of readdirSync('/usr/lib')) {
-    for (const api of ['webkit2gtk-4.1', 'webkit2gtk-4.0']) {
-      const path = join('/usr/lib', folder, api, 'MiniBrowser');
-      if (existsSync(path)) return path;
-    }
-  }
-  return null;
+  return readdirSync('/usr/lib').flatMap((folder) => ['webkit2gtk-4.1', 'webkit2gtk-4.0']
+    .map((api) => join('/usr/lib', folder, api, 'MiniBrowser'))).find(existsSync) ?? null;
 }
 
 // A classic WebDriver endpoint's calls: call(method, path, body) resolves to
-// the answer's value, once the driver listens.
+// the answer's value, once the driver listens (until then its port refuses
+// connections, and the call is made again).
 function webDriver(url) {
   return async function call(method, path, body) {
-    // Until the driver listens, its port refuses connections: asked again.
     const response = await poll(() => fetch(url + path, {
       method, headers: { 'Content-Type': 'application/json' },
       body: body === undefined ? undefined : JSON.stringify(body),
-    }).catch((error) => {
-      if (error.cause?.code !== 'ECONNREFUSED') throw error;
-      return null;
-    }), 30000, `for WebDriver at ${url}`);
+    }), 30000, `for WebDriver at ${url}`, true);
     const { value } = await response.json();
     if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
     return value;

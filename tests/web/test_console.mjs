@@ -4,24 +4,21 @@ import assert from 'node:assert/strict';
 import { get } from 'node:http';
 import { after, before, test } from 'node:test';
 
-import { accessibilityViolations, start } from './harness.mjs';
+import { accessibilityViolations, newPage, running, start } from './harness.mjs';
 
 let session;
 before(async () => { session = await start(); });
 after(() => session.close());
 
 test('no error in the console for a few seconds of running, no request fails, and axe-core finds no WCAG A or AA violation', async () => {
-  const context = await session.browser.newContext();
-  const page = await context.newPage();
-  const errors = [];
-  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
-  page.on('pageerror', (error) => errors.push(error.message));
-  page.on('requestfailed', (request) => errors.push(`${request.url()} failed`));
+  const page = await newPage(session);
+  page.on('console', (message) => { if (message.type() === 'error') page.errors.push(message.text()); });
+  page.on('requestfailed', (request) => page.errors.push(`${request.url()} failed`));
   page.on('response', (response) => {
-    if (response.status() >= 400) errors.push(`${response.url()}: ${response.status()}`);
+    if (response.status() >= 400) page.errors.push(`${response.url()}: ${response.status()}`);
   });
   await page.goto(session.site.url);
-  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
+  await page.waitForFunction(running);
   // A few seconds of frames, measured by the page's own clock.
   await page.evaluate(() => new Promise((resolve) => {
     const until = performance.now() + 3000;
@@ -42,8 +39,8 @@ test('no error in the console for a few seconds of running, no request fails, an
   });
   assert.deepEqual(missing, []);
   assert.deepEqual(await accessibilityViolations(page), []);
-  assert.deepEqual(errors, []);
-  await context.close();
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
 });
 
 // Served as a static host serves it: the compressed copy that the request

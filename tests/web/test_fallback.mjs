@@ -6,11 +6,23 @@
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
-import { canvasPixels, colourCount, expectedProgress, start, statusLine } from './harness.mjs';
+import {
+  canvasPixels, drawsAndTurns, endedStatus, PROGRESS, fullScreenAt, newPage, poll, running, start,
+} from './harness.mjs';
 
 let session;
 before(async () => { session = await start(); });
 after(() => session.close());
+
+// Serves the program's script with prelude(load) before it, load counting
+// its loads from 0.
+function prefixScript(context, prelude) {
+  let load = 0;
+  return context.route('**/sorvane.js', async (route) => {
+    const script = await (await route.fetch()).text();
+    await route.fulfill({ body: prelude(load++) + script, contentType: 'text/javascript' });
+  });
+}
 
 // Each makes the browser context into such a browser.
 const BROWSERS = {
@@ -19,74 +31,45 @@ const BROWSERS = {
   }),
   // The program's script, loaded first by the worker, can make no WebGL
   // context there, though every name is in place.
-  'no WebGL context in workers': (context) => {
-    let inWorker = true;
-    return context.route('**/sorvane.js', async (route) => {
-      const script = await (await route.fetch()).text();
-      const prelude = inWorker ? 'OffscreenCanvas.prototype.getContext = () => null;\n' : '';
-      inWorker = false;
-      await route.fulfill({ body: prelude + script, contentType: 'text/javascript' });
-    });
-  },
+  'no WebGL context in workers': (context) => prefixScript(context,
+    (load) => (load === 0 ? 'OffscreenCanvas.prototype.getContext = () => null;\n' : '')),
 };
-
-// Resolves once the canvas shows a figure of many colours, within 20 s.
-async function drawn(page) {
-  const deadline = Date.now() + 20000;
-  while (colourCount(await canvasPixels(page)) <= 1000) {
-    if (Date.now() > deadline) throw new Error('no figure on the canvas');
-  }
-}
 
 for (const [name, makeBrowser] of Object.entries(BROWSERS)) {
   test(`${name}: the page runs the program itself`, async () => {
-    const context = await session.browser.newContext({ viewport: { width: 1400, height: 1000 } });
-    const page = await context.newPage();
-    const errors = [];
-    page.on('pageerror', (error) => errors.push(error.message));
-    page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
-    await makeBrowser(context);
+    const page = await newPage(session, { viewport: { width: 1400, height: 1000 } });
+    page.on('console', (message) => { if (message.type() === 'error') page.errors.push(message.text()); });
+    await makeBrowser(page.context());
     await page.goto(session.site.url);
-    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
-    assert.equal(await page.locator('#output').textContent(), expectedProgress());
+    await page.waitForFunction(running);
+    assert.equal(await page.locator('#output').textContent(), PROGRESS);
     assert.equal(await page.evaluate(() => typeof Module), 'object', 'the program is on the page');
-    await page.waitForFunction(() => canvas.width === 600 && canvas.height === 600);
-    await drawn(page);
+    await fullScreenAt(page, false, [600, 600]);
+    await drawsAndTurns(() => canvasPixels(page), false);
 
-    await page.keyboard.press('F11');
-    await page.waitForFunction(() => document.fullscreenElement !== null);
-    await page.waitForFunction(() => canvas.width === 1400 && canvas.height === 1000);
-    await page.keyboard.press('F11');
-    await page.waitForFunction(() => document.fullscreenElement === null);
-    await page.waitForFunction(() => canvas.width === 600 && canvas.height === 600);
+    for (const [full, size] of [[true, [1400, 1000]], [false, [600, 600]]]) {
+      await page.keyboard.press('F11');
+      await fullScreenAt(page, full, size);
+    }
     await page.keyboard.press('Escape');
-    await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
-    assert.equal(await statusLine(page), 'sorvane ended with status 0.');
-    assert.deepEqual(errors, []);
-    await context.close();
+    assert.equal(await endedStatus(page), 'sorvane ended with status 0.');
+    assert.deepEqual(page.errors, []);
+    await page.context().close();
   });
 }
 
 test('no WebGL, no JavaScript: the page says which it needs, and shows no button', async () => {
   for (const [options, needs] of [[{}, 'WebGL'], [{ javaScriptEnabled: false }, 'JavaScript']]) {
-    const context = await session.browser.newContext(options);
-    await context.route('**/sorvane.js', async (route) => {
-      const script = await (await route.fetch()).text();
-      const prelude = 'for (const canvas of [self.OffscreenCanvas, self.HTMLCanvasElement]) ' +
-        'if (canvas) canvas.prototype.getContext = () => null;\n';
-      await route.fulfill({ body: prelude + script, contentType: 'text/javascript' });
-    });
-    const page = await context.newPage();
+    const page = await newPage(session, options);
+    await prefixScript(page.context(), () => 'for (const canvas of [self.OffscreenCanvas, ' +
+      'self.HTMLCanvasElement]) if (canvas) canvas.prototype.getContext = () => null;\n');
     await page.goto(session.site.url);
-    // Within a few seconds.
-    const deadline = Date.now() + 10000;
-    while (!(await page.locator('main').innerText()).includes(`This page needs ${needs}`)) {
-      assert.ok(Date.now() < deadline, `no word that the page needs ${needs}`);
-    }
+    await poll(async () => (await page.locator('main').innerText()).includes(`This page needs ${needs}`),
+      10000, `for word that the page needs ${needs}`);
     assert.equal(await page.locator('#controls').isVisible(), false);
     if (options.javaScriptEnabled !== false) {
-      assert.equal(await page.locator('#output').textContent(), expectedProgress());
+      assert.equal(await page.locator('#output').textContent(), PROGRESS);
     }
-    await context.close();
+    await page.context().close();
   }
 });

@@ -3,7 +3,9 @@
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
-import { countWebGLDraws, openPage, start, statusLine } from './harness.mjs';
+import {
+  animationFrames, countWebGLDraws, endedStatus, fullScreenAt, newPage, openPage, start, waitInProgram,
+} from './harness.mjs';
 
 const SCREEN = { width: 1400, height: 1000 };
 
@@ -11,49 +13,30 @@ let session;
 before(async () => { session = await start(); });
 after(() => session.close());
 
-// Counts the program's draws, in its worker.
-async function countDraws(page) {
-  await page.program.evaluate(countWebGLDraws);
-  return {
-    async during(ms) {
-      const before = await page.program.evaluate(() => self.webglDraws);
-      await page.waitForTimeout(ms);
-      return (await page.program.evaluate(() => self.webglDraws)) - before;
-    },
-  };
-}
-
 test('F11 asks for full screen and back; Escape ends the program with status 0', async () => {
   const page = await openPage(session, { viewport: SCREEN });
 
-  // The second time round the browser leaves full screen its own way first (its
-  // Escape does what exitFullscreen does), and the next F11 enters it again.
-  for (const browserLeaves of [false, true]) {
-    if (browserLeaves) {
-      await page.evaluate(() => document.exitFullscreen());
-      await page.waitForFunction(() => document.fullscreenElement === null);
-      await page.waitForFunction(() => canvas.width === 600 && canvas.height === 600);
-    }
+  // The first time round the browser leaves full screen its own way (its
+  // Escape does what exitFullscreen does): F11 must then enter it again.
+  for (const leave of [() => page.evaluate(() => document.exitFullscreen()), () => page.keyboard.press('F11')]) {
     // Held, so that it repeats: one switch all the same.
     await page.keyboard.down('F11');
     await page.keyboard.down('F11');
     await page.keyboard.up('F11');
-    await page.waitForFunction(() => document.fullscreenElement !== null);
-    await page.waitForFunction(([w, h]) => canvas.width === w && canvas.height === h,
-      [SCREEN.width, SCREEN.height]);
+    await fullScreenAt(page, true, [SCREEN.width, SCREEN.height]);
     assert.equal(await page.locator('#notice').textContent(), '', 'no refusal to explain');
+    await leave();
+    await fullScreenAt(page, false, [600, 600]);
   }
 
-  await page.keyboard.press('F11');
-  await page.waitForFunction(() => document.fullscreenElement === null);
-  await page.waitForFunction(() => canvas.width === 600 && canvas.height === 600);
-
-  const draws = await countDraws(page);
-  assert.ok(await draws.during(300) > 0, 'the figure is being drawn');
+  // Drawn while it runs; once it has ended, not in thirty of the page's frames.
+  await page.program.evaluate(countWebGLDraws);
+  await waitInProgram(page, () => self.webglDraws > 0);
   await page.keyboard.press('Escape');
-  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
-  assert.equal(await statusLine(page), 'sorvane ended with status 0.');
-  assert.equal(await draws.during(500), 0, 'no frame is drawn once the program has ended');
+  assert.equal(await endedStatus(page), 'sorvane ended with status 0.');
+  const draws = await page.program.evaluate(() => self.webglDraws);
+  await animationFrames(page, 30);
+  assert.equal(await page.program.evaluate(() => self.webglDraws), draws, 'no frame drawn once ended');
   assert.deepEqual(page.errors, []);
 });
 
@@ -70,7 +53,6 @@ test('Tab reaches the buttons, which Enter and Space press, with their focus sho
   await page.waitForFunction(() => controls.parentElement === frame);
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => !document.fullscreenElement && controls.parentElement !== frame);
-  // Pause by Space, Play by Enter.
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'pause');
   for (const [key, status] of [['Space', 'Paused'], ['Enter', 'Running']]) {
@@ -80,15 +62,13 @@ test('Tab reaches the buttons, which Enter and Space press, with their focus sho
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'end');
   await page.keyboard.press('Space');
-  await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
-  assert.equal(await statusLine(page), 'sorvane ended with status 0.');
+  assert.equal(await endedStatus(page), 'sorvane ended with status 0.');
   assert.deepEqual(page.errors, []);
 });
 
 test('a refused full screen is explained on the page, and asked for again at the next press', async () => {
   // Embedded by another page that does not allow it full screen.
-  const context = await session.browser.newContext({ viewport: SCREEN });
-  const page = await context.newPage();
+  const page = await newPage(session, { viewport: SCREEN });
   await page.setContent(`<iframe src="${session.site.url}" width="900" height="900"></iframe>`);
   const program = page.frameLocator('iframe');
   await program.locator('#status', { hasText: 'Running' }).waitFor();
@@ -102,5 +82,5 @@ test('a refused full screen is explained on the page, and asked for again at the
       .waitFor({ timeout: 10000 }).catch(() => assert.fail(`press ${press} asked for no full screen`));
   }
   assert.match(await program.locator('#status').textContent(), /^Running/);
-  await context.close();
+  await page.context().close();
 });

@@ -35,16 +35,13 @@ after(async () => {
   await site?.close();
 });
 
-// What an audit found: its figure where it has one, else its items.
-function finding(audit) {
-  return audit.displayValue ?? JSON.stringify(audit.details?.items ?? audit.explanation);
-}
-
-// The audits of a category that cost points, with what they found.
+// The audits of a category that cost points, with what they found: a figure
+// where they have one, else their items.
 function costly(lhr, category) {
-  return category.auditRefs
-    .filter((ref) => ref.weight > 0 && lhr.audits[ref.id].score !== 1)
-    .map((ref) => `${ref.id} (${lhr.audits[ref.id].score}): ${finding(lhr.audits[ref.id])}`);
+  return category.auditRefs.map((ref) => [ref, lhr.audits[ref.id]])
+    .filter(([ref, audit]) => ref.weight > 0 && audit.score !== 1)
+    .map(([ref, audit]) => `${ref.id} (${audit.score}): ` +
+      (audit.displayValue ?? JSON.stringify(audit.details?.items ?? audit.explanation)));
 }
 
 for (const [preset, config] of [['mobile', undefined], ['desktop', desktopConfig]]) {

@@ -6,17 +6,13 @@ import { after, before, test } from 'node:test';
 
 import { devices } from 'playwright-core';
 
-import { accessibilityViolations, start, statusLine } from './harness.mjs';
+import { accessibilityViolations, endedStatus, fullScreenAt, newPage, running, start } from './harness.mjs';
 
 // An iPhone's Safari has full screen for videos only: there the page's own
 // full-window mode stands in, tested with the Fullscreen API taken away.
-const PHONES = [
-  ['iPhone SE', { elementFullScreen: false }],
-  ['iPhone 13', { elementFullScreen: false }],
-  ['Pixel 7', { elementFullScreen: true }],
-  ['Pixel 7 landscape', { elementFullScreen: true }],
-  ['iPad Mini', { elementFullScreen: true }],
-];
+const ELEMENT_FULL_SCREEN = {
+  'iPhone SE': false, 'iPhone 13': false, 'Pixel 7': true, 'Pixel 7 landscape': true, 'iPad Mini': true,
+};
 
 function removeFullscreenApi() {
   for (const name of ['requestFullscreen', 'webkitRequestFullscreen', 'webkitRequestFullScreen']) {
@@ -35,25 +31,19 @@ after(() => session.close());
 const showing = ([[width, height], on]) => canvas.width === width && canvas.height === height &&
   document.getElementById('frame').classList.contains('full-window') === on;
 
-for (const [name, { elementFullScreen }] of PHONES) {
+for (const [name, elementFullScreen] of Object.entries(ELEMENT_FULL_SCREEN)) {
   const how = elementFullScreen ? '' : ', with no full screen for elements';
   test(`${name}${how}: fits, shows the whole picture, and its buttons work by touch`, async () => {
     const { defaultBrowserType, ...device } = devices[name];
-    const context = await session.browser.newContext(device);
-    if (!elementFullScreen) await context.addInitScript(removeFullscreenApi);
-    const page = await context.newPage();
-    page.errors = [];
-    page.on('pageerror', (error) => page.errors.push(error.message));
+    const page = await newPage(session, device);
+    if (!elementFullScreen) await page.addInitScript(removeFullscreenApi);
     await page.goto(session.site.url);
-    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Running'));
+    await page.waitForFunction(running);
 
-    const layout = await page.evaluate(() => ({
-      scrollWidth: document.documentElement.scrollWidth,
-      box: canvas.getBoundingClientRect().toJSON(),
-    }));
+    const [scrollWidth, box] = await page.evaluate(() => [
+      document.documentElement.scrollWidth, canvas.getBoundingClientRect().toJSON()]);
     const { width, height } = device.viewport;
-    assert.ok(layout.scrollWidth <= width, `no horizontal scrolling: ${layout.scrollWidth} > ${width}`);
-    const { box } = layout;
+    assert.ok(scrollWidth <= width, `no horizontal scrolling: ${scrollWidth} > ${width}`);
     assert.ok(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height,
       `the canvas is wholly in view: ${JSON.stringify(box)} in ${width} x ${height}`);
     // The drawing buffer has the canvas's size in device pixels.
@@ -74,33 +64,24 @@ for (const [name, { elementFullScreen }] of PHONES) {
       }
       await page.tap('#fullscreen');
       await page.waitForFunction(showing, [viewport, true]);
-      await page.tap('#end');
-      await page.waitForFunction(() => !document.getElementById('frame').classList.contains('full-window'));
-      assert.equal(await statusLine(page), 'sorvane ended with status 0.');
-      assert.deepEqual(page.errors, []);
-      await context.close();
-      return;
+    } else {
+      // Full screen left the browser's way first (a swipe does what
+      // exitFullscreen does), then one tap enters it again and the next leaves it.
+      for (const leave of [() => page.evaluate(() => document.exitFullscreen()), () => page.tap('#fullscreen')]) {
+        await page.tap('#fullscreen');
+        await page.waitForFunction(() => document.fullscreenElement !== null);
+        await leave();
+        await fullScreenAt(page, false, [side, side]);
+        assert.deepEqual(await accessibilityViolations(page), []);
+      }
     }
 
-    // Full screen left the browser's way first (a swipe does what exitFullscreen
-    // does), then one tap enters it again and the next leaves it.
-    await page.tap('#fullscreen');
-    await page.waitForFunction(() => document.fullscreenElement !== null);
-    await page.evaluate(() => document.exitFullscreen());
-    await page.waitForFunction(() => document.fullscreenElement === null);
-    await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
-    assert.deepEqual(await accessibilityViolations(page), []);
-    await page.tap('#fullscreen');
-    await page.waitForFunction(() => document.fullscreenElement !== null);
-    await page.tap('#fullscreen');
-    await page.waitForFunction(() => document.fullscreenElement === null);
-    await page.waitForFunction((s) => canvas.width === s && canvas.height === s, side);
-    assert.deepEqual(await accessibilityViolations(page), []);
-
     await page.tap('#end');
-    await page.waitForFunction(() => !document.getElementById('status').textContent.startsWith('Running'));
-    assert.equal(await statusLine(page), 'sorvane ended with status 0.');
+    if (!elementFullScreen) {
+      await page.waitForFunction(() => !document.getElementById('frame').classList.contains('full-window'));
+    }
+    assert.equal(await endedStatus(page), 'sorvane ended with status 0.');
     assert.deepEqual(page.errors, []);
-    await context.close();
+    await page.context().close();
   });
 }
