@@ -210,8 +210,8 @@ class XServer:
                 self.start_compositor()
             else:
                 self.start_xvfb()
-            if self.desktop and not self.desktop.announces:
-                self.start_window_manager()
+                if self.desktop:
+                    self.start_window_manager()
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -279,10 +279,16 @@ class XServer:
     def desktop_log(self):
         return os.pread(self.wm_log.fileno(), 1 << 20, 0).decode(errors="replace")
 
-    def check_desktop(self, process):
-        if process.poll() is not None:
-            raise AssertionError(f"{self.desktop.name} ended with status {process.returncode}: "
-                                 f"{self.desktop_log()}")
+    def wait_desktop(self, process, condition, what):
+        """Waits for the desktop to do `what`, and returns the condition's
+        result then; fails at once, with its log, if it ends first."""
+        def done():
+            if process.poll() is not None:
+                raise AssertionError(f"{self.desktop.name} ended with status "
+                                     f"{process.returncode}: {self.desktop_log()}")
+            return condition()
+
+        return wait_for(done, STARTUP_TIMEOUT, f"{self.desktop.name} {what}")
 
     def start_compositor(self):
         # The compositors open their X server's socket here, as X servers do, but
@@ -292,18 +298,14 @@ class XServer:
             os.chmod("/tmp/.X11-unix", 0o1777)
         desktop = self.desktop
         process = self.desktop_process(desktop.command)
-
-        def announced():
-            self.check_desktop(process)
-            return re.search(desktop.announces, self.desktop_log())
-
-        number = wait_for(announced, STARTUP_TIMEOUT,
-                          f"{desktop.name} to announce its X display").group(1)
+        number = self.wait_desktop(
+            process, lambda: re.search(desktop.announces, self.desktop_log()),
+            "to announce its X display").group(1)
         variables = {}
         if desktop.xauthority:
             pattern = os.path.join(self.scratch, "runtime", desktop.xauthority)
-            variables["XAUTHORITY"] = wait_for(lambda: glob.glob(pattern), STARTUP_TIMEOUT,
-                                               f"{desktop.name}'s X authority file")[0]
+            variables["XAUTHORITY"] = self.wait_desktop(process, lambda: glob.glob(pattern),
+                                                        "to write its X authority file")[0]
         self.use_display(number, **variables)
         self.wait_managed(process)
 
@@ -313,19 +315,12 @@ class XServer:
         process = self.desktop_process(command)
         self.wait_managed(process)
         if "{ready}" in "".join(self.desktop.command):
-            def started():
-                self.check_desktop(process)
-                return os.path.exists(ready)
-
-            wait_for(started, STARTUP_TIMEOUT, f"{self.desktop.name} to manage the screen")
+            self.wait_desktop(process, lambda: os.path.exists(ready), "to manage the screen")
 
     def wait_managed(self, process):
-        def managed():
-            self.check_desktop(process)
-            return "window id #" in self.tool("xprop", "-root", "-notype",
-                                              "_NET_SUPPORTING_WM_CHECK", check=False)
-
-        wait_for(managed, STARTUP_TIMEOUT, f"{self.desktop.name} to manage the screen")
+        self.wait_desktop(process, lambda: "window id #" in self.tool(
+            "xprop", "-root", "-notype", "_NET_SUPPORTING_WM_CHECK", check=False),
+            "to manage the screen")
 
     def __exit__(self, *exc):
         for process, first in reversed(self.processes):
