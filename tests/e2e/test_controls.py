@@ -8,10 +8,9 @@ import tempfile
 import time
 import unittest
 
-from frames import last_frame
 from glstream import frames_per_reshape, read_trace
 from processes import wait_for
-from sorvane import TITLE, Sorvane, expected_progress
+from sorvane import LOST_OUTPUT, TITLE, Sorvane, expected_progress
 from wine import RUNNER, RUNNERS
 from xserver import SCREEN, XServer
 
@@ -22,7 +21,6 @@ IGNORED_KEYS = ["q", "Return", "space", "a", "Tab", "BackSpace", "Left", "Up", "
 HELD_KEY_NS = 1_500_000_000
 # A frozen clock keeps the figure at angle 0, so the picture settles.
 CLOCK = "2001-09-09 01:46:40"
-LOST_OUTPUT = "sorvane: cannot write standard output: No space left on device"
 native_only = unittest.skipIf(RUNNER != "native", "the frame shim is preloaded natively only")
 
 
@@ -106,33 +104,26 @@ class Controls(unittest.TestCase):
             # after, until the next press brings the window back.
             program.activate()
             program.server.tool("xdotool", "keydown", "F11")
-            wait_for(lambda: program.geometry()[2:] == SCREEN, 10,
-                     lambda: f"full screen, last {program.geometry()}")
+            program.wait_geometry(SCREEN)
             until = time.monotonic_ns() + HELD_KEY_NS
             sizes = set()
 
             def held():
                 sizes.add(program.geometry()[2:])
-                frame = last_frame(program.record)
-                return frame is not None and frame.clear_ns >= until
+                return program.begun(until)
 
             wait_for(held, 30, "a frame begun with F11 held long enough")
             program.server.tool("xdotool", "keyup", "F11")
             program.wait_frames(program.frames() + 2)
             sizes.add(program.geometry()[2:])
             self.assertEqual(sizes, {SCREEN}, "sizes seen with F11 held and released")
-            program.keys("F11")
-            program.wait_geometry(windowed)
-            program.wait_frames(program.frames() + 2)
-            for _ in range(3):
+            # Back, then three round trips.
+            for geometry in [windowed] + [SCREEN, windowed] * 3:
                 program.keys("F11")
-                wait_for(lambda: program.geometry()[2:] == SCREEN, 10,
-                         lambda: f"full screen, last {program.geometry()}")
-                program.keys("F11")
-                program.wait_geometry(windowed)
-                # The toolkit restores the size once more on its next pass; an F11
-                # that comes before it would be undone by it. Two frames more,
-                # and that pass is over.
+                program.wait_geometry(geometry)
+                # Back from full screen, the toolkit restores the size once more
+                # on its next pass; an F11 that comes before it would be undone
+                # by it. Two frames more after each step, and that pass is over.
                 program.wait_frames(program.frames() + 2)
             self.assertEqual(program.escape()[0], 0)
 

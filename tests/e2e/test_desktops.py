@@ -8,7 +8,7 @@ import subprocess
 import unittest
 
 from processes import busy, wait_for
-from sorvane import TITLE, Sorvane, expected_progress, program_binary
+from sorvane import LOST_OUTPUT, TITLE, Sorvane, expected_progress, program_binary
 from xserver import DESKTOPS, XServer
 
 WINDOW_SIZE = (600, 600)
@@ -25,7 +25,6 @@ LOADED_HOLD_S = 2.5
 LOADED_TIMEOUT = 30
 ICON_SIZES = [16, 32, 48, 64]
 NAMES = ("WM_NAME", "_NET_WM_NAME", "WM_CLASS", "_NET_WM_PID", "WM_CLIENT_MACHINE", "_NET_WM_ICON")
-LOST_OUTPUT = "sorvane: cannot write standard output: No space left on device"
 
 
 ICONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "icons",

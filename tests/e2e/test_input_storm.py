@@ -12,7 +12,6 @@ import os
 import random
 import unittest
 
-from processes import wait_for
 from sorvane import Sorvane, expected_progress
 from xserver import SCREEN, XServer
 
@@ -77,7 +76,7 @@ class InputStorm(unittest.TestCase):
         # Only the size is awaited: the window manager places the window again
         # after the extreme sizes.
         program.server.tool("xdotool", "windowsize", program.window, *map(str, HOME))
-        wait_for(lambda: program.geometry()[2:] == HOME, 10, "the window back at 600 x 600")
+        program.wait_geometry(HOME)
 
     @staticmethod
     def resident(program):
@@ -109,7 +108,7 @@ class InputStorm(unittest.TestCase):
             storm.events = 0
             while storm.events < STORM_EVENTS:
                 server.tool("xdotool", *storm.batch(40))
-                wait_for(lambda: program.geometry()[2:] == storm.size, 10, f"size {storm.size}")
+                program.wait_geometry(storm.size)
             self.assertGreaterEqual(storm.events, STORM_EVENTS)
             self.home(program)
             self.assertTrue(program.alive())

@@ -12,7 +12,7 @@ import threading
 import time
 import unittest
 
-from sorvane import Sorvane, expected_progress
+from sorvane import LOST_OUTPUT, Sorvane, expected_progress
 from xserver import XServer
 
 
@@ -44,26 +44,22 @@ class StandardOutput(unittest.TestCase):
     def test_closed_full_and_slow(self):
         with XServer() as server:
             with self.subTest("closed"):
-                status, _ = self.run_to_escape(server,
-                                               wrapper=["sh", "-c", 'exec "$0" "$@" >&-'])
+                status, _ = self.run_to_escape(server, wrapper=["sh", "-c", 'exec "$0" "$@" >&-'])
                 self.assertEqual(status, 0)
-            with self.subTest("/dev/full"):
-                with open("/dev/full", "wb") as full:
-                    status, errors = self.run_to_escape(server, stdout=full)
+            with self.subTest("/dev/full"), open("/dev/full", "wb") as full:
+                status, errors = self.run_to_escape(server, stdout=full)
                 self.assertEqual(status, 1)
-                self.assertIn("sorvane: cannot write standard output: No space left on device\n",
-                              errors)
+                self.assertIn(LOST_OUTPUT + "\n", errors)
             fault_library = os.environ["SORVANE_EXIT_FAULT_LIBRARY"]
             for fault, expected in (("crash", -signal.SIGSEGV), ("exit", 0)):
-                with self.subTest("a library's exit handler", fault=fault):
-                    with Sorvane(server, env={"LD_PRELOAD": fault_library,
-                                              "SORVANE_EXIT_FAULT": fault}) as program:
-                        status, output = program.escape()
+                env = {"LD_PRELOAD": fault_library, "SORVANE_EXIT_FAULT": fault}
+                with self.subTest("a library's exit handler", fault=fault), \
+                        Sorvane(server, env=env) as program:
+                    status, output = program.escape()
                     self.assertEqual((status, output), (expected, expected_progress()))
                 with self.subTest("/dev/full, and a library's exit handler", fault=fault), \
                         open("/dev/full", "wb") as full:
-                    status, _ = self.run_to_escape(server, stdout=full, env={
-                        "LD_PRELOAD": fault_library, "SORVANE_EXIT_FAULT": fault})
+                    status, _ = self.run_to_escape(server, stdout=full, env=env)
                     self.assertEqual(status, 1)
             with self.subTest("slow reader"):
                 reader = SlowReader()

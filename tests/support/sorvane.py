@@ -1,6 +1,7 @@
 """One run of the real sorvane binary in an XServer, and what it shows."""
 
 import calendar
+import contextlib
 import glob
 import os
 import re
@@ -17,6 +18,7 @@ from xserver import SCREEN, STARTUP_TIMEOUT
 
 TITLE = "Sorvane for Keth (brovask 2001)"
 VERTEX_COUNT = 500
+LOST_OUTPUT = "sorvane: cannot write standard output: No space left on device"
 # The frame that the window manager draws around a window, on each side.
 FRAME_EXTENTS = "_NET_FRAME_EXTENTS"
 # What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print
@@ -52,11 +54,9 @@ def find_window(server, process, title=TITLE, timeout=STARTUP_TIMEOUT):
     def owned(window):
         text = server.tool("xprop", "-id", window, "_NET_WM_PID", check=False)
         match = re.search(r"= (\d+)$", text.strip())
-        if not match:
-            return False
-        pid = int(match.group(1))
-        stat = process_stat(pid)
-        return pid == process.pid or (stat is not None and stat[1][3] == str(process.pid))
+        stat = match and process_stat(int(match.group(1)))
+        # The process leads its session, so it is in it too.
+        return stat is not None and stat[1][3] == str(process.pid)
 
     def found():
         if process.poll() is not None:
@@ -180,6 +180,13 @@ class Sorvane:
 
         return wait_for(shown, timeout, lambda: f"frame {total}, last {self.frames()}")
 
+    def begun(self, since_ns):
+        """Whether the program has begun a frame at or after this monotonic time
+        (needs count_frames)."""
+        self.check_alive()
+        frame = last_frame(self.record)
+        return frame is not None and frame.clear_ns >= since_ns
+
     def resident_kib(self, field="VmRSS"):
         """The program's resident memory in KiB: now (VmRSS), or at its peak
         (VmHWM)."""
@@ -190,17 +197,14 @@ class Sorvane:
         raise AssertionError(f"no {field} for the program")
 
     def kill(self):
-        try:
+        with contextlib.suppress(ProcessLookupError):
             os.killpg(self.process.pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
         self.process.wait()
 
     def activate(self):
-        if self.server.desktop:
-            self.server.tool("xdotool", "windowactivate", "--sync", self.window)
-        else:
-            self.server.tool("xdotool", "windowfocus", "--sync", self.window)
+        # Activation goes through the window manager; without one, focus is set.
+        self.server.tool("xdotool", "windowactivate" if self.server.desktop else "windowfocus",
+                         "--sync", self.window)
 
     def keys(self, *names):
         """Real key presses through XTest, to the activated window; or synthetic
@@ -238,7 +242,9 @@ class Sorvane:
                  lambda: f"the window to be placed, its frame at {self.geometry(frame)}")
 
     def wait_geometry(self, expected, timeout=10):
-        return wait_for(lambda: self.geometry() == expected, timeout,
+        """Waits for the window's (x, y, width, height), or its (width, height)
+        alone."""
+        return wait_for(lambda: self.geometry()[-len(expected):] == expected, timeout,
                         lambda: f"window geometry {expected}, last {self.geometry()}")
 
     def resize(self, width, height):
@@ -318,9 +324,7 @@ class Sorvane:
             if placement != last[0]:
                 last[:] = placement, time.monotonic_ns()
                 return None
-            shown = last_frame(self.record)
-            return (placement[1] == frame and shown is not None
-                    and shown.clear_ns >= last[1] + RESTORE_HOLD_S * 1e9)
+            return placement[1] == frame and self.begun(last[1] + RESTORE_HOLD_S * 1e9)
 
         wait_for(settled, timeout, lambda: f"the window to settle with the frame {frame}, "
                  f"last {last[0]}")
@@ -335,14 +339,8 @@ class Sorvane:
     def hold_geometry(self, expected, seconds):
         """Checks that the window is still at `expected` (x, y, width, height)
         by a frame begun this many seconds from now (needs count_frames)."""
-        until = time.monotonic_ns() + int(seconds * 1e9)
-
-        def begun():
-            self.check_alive()
-            frame = last_frame(self.record)
-            return frame is not None and frame.clear_ns >= until
-
-        wait_for(begun, STARTUP_TIMEOUT, f"a frame begun {seconds} s on")
+        until = time.monotonic_ns() + seconds * 1e9
+        wait_for(lambda: self.begun(until), STARTUP_TIMEOUT, f"a frame begun {seconds} s on")
         if self.geometry() != expected:
             raise AssertionError(f"window geometry {self.geometry()} {seconds} s after it was "
                                  f"{expected}")
