@@ -111,11 +111,9 @@ class GlStream(unittest.TestCase):
 
         expected = reference_vertices(epoch(START))
         for angle, colours, positions in (frames[0], frames[-1]):
-            for got, want in zip(positions, expected):
-                for a, b in zip(got, want[:3]):
-                    self.assertAlmostEqual(a, b, delta=1e-6)
-            for got, want in zip(colours, expected):
-                for a, b in zip(got, want[3:] + (0.1,)):
+            # x, y, z, then r, g, b and the alpha of every layer.
+            for position, colour, want in zip(positions, colours, expected):
+                for a, b in zip(position + colour, want + (0.1,)):
                     self.assertAlmostEqual(a, b, delta=1e-6)
         self.assertTrue(all(f[1:] == frames[0][1:] for f in frames), "the table never changes")
 

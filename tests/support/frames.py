@@ -20,15 +20,9 @@ RECORD = struct.Struct("=qqq")
 
 def read_frames(path):
     """The records so far; the program may still be adding to them."""
-    frames = []
+    count = frame_count(path)
     with open(path, "rb") as records:
-        while chunk := records.read(RECORD.size * 4096):
-            for clear, swap_end, allocations in RECORD.iter_unpack(
-                    chunk[:len(chunk) - len(chunk) % RECORD.size]):
-                if swap_end == 0:
-                    return frames
-                frames.append(Frame(clear, swap_end, allocations))
-    return frames
+        return [Frame(*fields) for fields in RECORD.iter_unpack(records.read(count * RECORD.size))]
 
 
 def frame_count(path):
