@@ -109,7 +109,6 @@ class InputStorm(unittest.TestCase):
             while storm.events < STORM_EVENTS:
                 server.tool("xdotool", *storm.batch(40))
                 program.wait_geometry(storm.size)
-            self.assertGreaterEqual(storm.events, STORM_EVENTS)
             self.home(program)
             self.assertTrue(program.alive())
             after = self.resident(program)

@@ -2,6 +2,7 @@
 with the start of the clear before it, the end of the swap and the process's
 heap allocation count at that moment, all in monotonic nanoseconds."""
 
+import bisect
 import os
 import statistics
 import struct
@@ -33,19 +34,12 @@ def frame_count(path):
     except FileNotFoundError:
         return 0
     with open(path, "rb") as records:
-        def written(index):
+        def unwritten(index):
             records.seek(index * RECORD.size)
             chunk = records.read(RECORD.size)
-            return len(chunk) == RECORD.size and RECORD.unpack(chunk)[1] != 0
+            return len(chunk) < RECORD.size or RECORD.unpack(chunk)[1] == 0
 
-        low, high = 0, size // RECORD.size
-        while low < high:
-            middle = (low + high) // 2
-            if written(middle):
-                low = middle + 1
-            else:
-                high = middle
-    return low
+        return bisect.bisect_left(range(size // RECORD.size), True, key=unwritten)
 
 
 def last_frame(path):
