@@ -58,10 +58,11 @@ export function start({ flags = CHROMIUM_FLAGS } = {}) {
   return withSite(() => chromium.launch({ executablePath: CHROMIUM, args: flags }));
 }
 
-// The browser that launch() resolves to, and the page's server.
+// The browser that launch() resolves to, and the page's server, which a
+// browser that fails to start does not leave behind.
 async function withSite(launch) {
   const site = await servePage();
-  const browser = await launch();
+  const browser = await launch().catch(async (error) => { await site.close(); throw error; });
   const close = async () => {
     await browser.close();
     await site.close();
