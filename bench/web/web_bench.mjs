@@ -9,11 +9,10 @@
 //
 // usage: node bench/web/web_bench.mjs PAGE_DIRECTORY [SECONDS]
 
-import { dirname } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 import {
-  GPU_COMPOSITING_FLAGS, countWebGLDraws, openPage, servePage, start,
+  GPU_COMPOSITING_FLAGS, countWebGLDraws, newPage, openPage, poll, servePage, start,
 } from '../../tests/web/harness.mjs';
 
 const [pageDirectory, seconds = '10'] = process.argv.slice(2);
@@ -24,6 +23,7 @@ if (!pageDirectory || !(Number(seconds) > 0)) {
 process.env.SORVANE_PAGE_DIR = pageDirectory;
 // The first frames after the start (context, shaders) are left out.
 const WARM_UP_MS = 2000;
+const VIEWPORT = { width: 1280, height: 800 };
 
 // In the page: frames shown, counted by a frame callback of its own.
 function countFrames() {
@@ -71,11 +71,7 @@ async function measure(session, page) {
     drawingMs: await drawing.evaluate(() => benchDrawingMs),
     at: await page.evaluate(() => performance.now()),
   });
-  const deadline = Date.now() + 60000;
-  while ((await counts()).draws === 0) {
-    if (Date.now() > deadline) throw new Error('nothing drawn in 60 s');
-    await page.waitForTimeout(100);
-  }
+  await poll(async () => (await counts()).draws > 0, 60000, 'for the first draw');
   await page.waitForTimeout(WARM_UP_MS);
   const before = await counts();
   await session.browser.startTracing(page, { categories: ['toplevel'] });
@@ -95,24 +91,21 @@ async function measure(session, page) {
 }
 
 const session = await start({ flags: GPU_COMPOSITING_FLAGS });
-const floorSite = await servePage(dirname(fileURLToPath(import.meta.url)));
+const floorSite = await servePage(fileURLToPath(new URL('.', import.meta.url)));
 try {
   const results = {};
   {
-    const page = await openPage(session, { workerInit: [countWebGLDraws, timeDrawing], viewport: { width: 1280, height: 800 } });
+    const page = await openPage(session, { workerInit: [countWebGLDraws, timeDrawing], viewport: VIEWPORT });
     await page.evaluate(countFrames);
     results['sorvane page'] = await measure(session, page);
     await page.context().close();
   }
   {
-    const context = await session.browser.newContext({ viewport: { width: 1280, height: 800 } });
-    const page = await context.newPage();
-    await page.addInitScript(countFrames);
-    await page.addInitScript(countWebGLDraws);
-    await page.addInitScript(timeDrawing);
+    const page = await newPage(session, { viewport: VIEWPORT });
+    for (const init of [countFrames, countWebGLDraws, timeDrawing]) await page.addInitScript(init);
     await page.goto(`${floorSite.url}floor.html`);
     results['floor page'] = await measure(session, page);
-    await context.close();
+    await page.context().close();
   }
   const names = Object.keys(results);
   const row = (label, format) => `| ${label} | ${names.map((name) => format(results[name])).join(' | ')} |`;

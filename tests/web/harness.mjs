@@ -8,6 +8,7 @@ import { existsSync, readdirSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { join } from 'node:path';
 import { createInterface } from 'node:readline';
+import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
 import { chromium } from 'playwright-core';
@@ -19,7 +20,7 @@ export const CHROMIUM = '/usr/bin/chromium';
 // With --disable-gpu the page is composited in the renderer: each frame of a
 // WebGL canvas is read back on the page's main thread, which waits there for
 // its drawing; frames come at a screen's 60 a second, or as fast as they can be made.
-export const CHROMIUM_FLAGS = [
+const CHROMIUM_FLAGS = [
   '--headless', '--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader',
   '--use-angle=swiftshader', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
@@ -58,15 +59,25 @@ export function start({ flags = CHROMIUM_FLAGS } = {}) {
   return withSite(() => chromium.launch({ executablePath: CHROMIUM, args: flags }));
 }
 
-// The browser that launch() resolves to, and the page's server.
-async function withSite(launch) {
+// The browser that launch() resolves to (anything with a close()), and the
+// page's server, which a browser that fails to start does not leave behind.
+export async function withSite(launch) {
   const site = await servePage();
-  const browser = await launch();
+  const browser = await launch().catch(async (error) => { await site.close(); throw error; });
   const close = async () => {
     await browser.close();
     await site.close();
   };
   return { browser, site, close };
+}
+
+// The session that open() resolves to, opened before the file's tests and
+// closed after them: the object returned has its fields from the first test on.
+export function sessionForTests(open = start) {
+  const session = {};
+  before(async () => { Object.assign(session, await open()); });
+  after(() => session.close?.());
+  return session;
 }
 
 // In the page: whether the program is running.
@@ -84,18 +95,18 @@ export async function newPage(session, contextOptions) {
 
 // Opens the page in a new context and resolves once the program is running.
 // The program runs in a worker of the page's (page.program), which Playwright's
-// page clock does not reach: the worker's start is held until workerInit (a
-// function run in the worker, or a list of them, run in turn) has run and,
-// with fixedTime, Date.now() in the worker stays at that time, so the seed and
-// the angle are fixed, until setProgramTime. page.errors collects uncaught errors.
-export async function openPage(session, { fixedTime, workerInit, viewport = { width: 1400, height: 1400 } } = {}) {
+// page clock does not reach: the worker's start is held until the functions of
+// workerInit have run there in turn and, with fixedTime, Date.now() in the
+// worker stays at that time, so the seed and the angle are fixed, until
+// setProgramTime. page.errors collects uncaught errors.
+export async function openPage(session, { fixedTime, workerInit = [], viewport = { width: 1400, height: 1400 } } = {}) {
   const page = await newPage(session, { viewport, deviceScaleFactor: 1 });
   await page.addInitScript(holdWorkers);
   const worker = page.waitForEvent('worker');
   await page.goto(session.site.url);
   page.program = await worker;
   if (fixedTime !== undefined) await setProgramTime(page, fixedTime);
-  for (const init of [workerInit ?? []].flat()) await page.program.evaluate(init);
+  for (const init of workerInit) await page.program.evaluate(init);
   await page.evaluate(() => releaseWorkers());
   await page.waitForFunction(running);
   return page;
@@ -163,9 +174,10 @@ export async function poll(ask, timeout, what, retry = false) {
   }
 }
 
-// Resolves to what fn(arg) returns in the program's worker once it is truthy.
-export function waitInProgram(page, fn, arg, timeout = 30000) {
-  return poll(() => page.program.evaluate(fn, arg), timeout, `in the program for ${fn}`);
+// Resolves to fn(arg) in where (a page, or its program's worker) once it is
+// truthy. A page that is loading again answers with an error until it is there.
+export function waitIn(where, fn, arg, timeout = 30000) {
+  return poll(() => where.evaluate(fn, arg), timeout, `for ${fn}`, true);
 }
 
 // Drags the frame's resize corner with the mouse, as a person resizes the
@@ -221,14 +233,14 @@ export async function accessibilityViolations(page) {
   return violations.map(({ id, nodes }) => `${id}: ${nodes.map(({ target }) => target).join(', ')}`);
 }
 
-// The canvas as { width, height, rgba }, from a screenshot of what is shown.
-// Chromium's own capture: Playwright's waits for quiet frames, which a page
-// that draws every few milliseconds seldom has.
+// The canvas, from a screenshot of what is shown, as pngjs decodes it:
+// { width, height, data } with data RGBA. Chromium's own capture: Playwright's
+// waits for quiet frames, which a page that draws every few milliseconds seldom has.
 export async function canvasPixels(page) {
   const box = await page.locator('#canvas').boundingBox();
   page.cdp ??= await page.context().newCDPSession(page);
   const { data } = await page.cdp.send('Page.captureScreenshot', { format: 'png', clip: { ...box, scale: 1 } });
-  return decodePng(Buffer.from(data, 'base64'));
+  return PNG.sync.read(Buffer.from(data, 'base64'));
 }
 
 // A picture once it has stopped changing, as it does under a fixed clock
@@ -246,42 +258,37 @@ export async function steadyPixels(page, timeout = 20000) {
 }
 
 export function samePicture(a, b) {
-  return a.width === b.width && a.height === b.height && a.rgba.equals(b.rgba);
+  return a.width === b.width && a.height === b.height && a.data.equals(b.data);
 }
 
 // The number of pixels that differ between two pictures of one size.
 export function differingPixels(a, b) {
   let count = 0;
-  for (let i = 0; i < a.rgba.length; i += 4) {
-    if (a.rgba.readUInt32BE(i) !== b.rgba.readUInt32BE(i)) count++;
+  for (let i = 0; i < a.data.length; i += 4) {
+    if (a.data.readUInt32BE(i) !== b.data.readUInt32BE(i)) count++;
   }
   return count;
 }
 
 export function colourCount(picture) {
   const seen = new Set();
-  for (let i = 0; i < picture.rgba.length; i += 4) seen.add(picture.rgba.readUInt32BE(i));
+  for (let i = 0; i < picture.data.length; i += 4) seen.add(picture.data.readUInt32BE(i));
   return seen.size;
 }
 
 export function pixel(picture, x, y) {
   const i = (y * picture.width + x) * 4;
-  return [...picture.rgba.subarray(i, i + 3)];
+  return [...picture.data.subarray(i, i + 3)];
 }
 
 // The pixels of the rectangle at (x, y), as a picture of its own.
 export function crop(picture, x, y, width, height) {
-  const rgba = Buffer.alloc(width * height * 4);
+  const data = Buffer.alloc(width * height * 4);
   for (let row = 0; row < height; row++) {
     const from = ((y + row) * picture.width + x) * 4;
-    picture.rgba.copy(rgba, row * width * 4, from, from + width * 4);
+    picture.data.copy(data, row * width * 4, from, from + width * 4);
   }
-  return { width, height, rgba };
-}
-
-function decodePng(png) {
-  const { width, height, data } = PNG.sync.read(png);
-  return { width, height, rgba: data };
+  return { width, height, data };
 }
 
 // The browsers of every engine, each driven by what it speaks, behind one set
@@ -295,11 +302,11 @@ function decodePng(png) {
 //   key(name), click(selector)  real input, as a person gives it;
 //   reduceMotion(on)   the device's wish for reduced motion, where the driver
 //                      can make it (noReducedMotion says why not);
-//   picture()          the canvas's pixels, { width, height, rgba };
+//   picture()          the canvas's pixels, { width, height, data };
 //   errors             the page's uncaught errors, or null where the driver
 //                      reports none (noErrorReport says why);
-//   goto(url), close().
-export const WINDOW = { width: 1400, height: 1100 };
+//   goto(url).
+const WINDOW = { width: 1400, height: 1100 };
 
 export const ENGINES = {
   // Headless, as every other test of the page runs it.
@@ -334,7 +341,7 @@ export const ENGINES = {
         return page;
       }, (page) => ({
         inProgram: programOnPage((fn, arg) => page.evaluate(fn, arg)),
-        picture: async () => decodePng(await (await page.$('#canvas')).screenshot()),
+        picture: async () => PNG.sync.read(await (await page.$('#canvas')).screenshot()),
       }));
     },
   },
@@ -369,7 +376,7 @@ export const ENGINES = {
         return value;
       });
       const inProgram = programOnPage(onPage);
-      const keys = { F11: '\uE03B', Escape: '\uE00C', End: '\uE010' };
+      const keys = { F11: '\uE03B', Escape: '\uE00C' };
       const goto = (url) => call('POST', `${session}/url`, { url });
       return {
         async open(url) {
@@ -389,11 +396,10 @@ export const ENGINES = {
               await call('POST', `${session}/element/${Object.values(found)[0]}/click`, {});
             },
             async picture() {
-              const { width, height, rgba } = await inProgram(nextFramePixels);
-              return { width, height, rgba: Buffer.from(rgba, 'base64') };
+              const { width, height, data } = await inProgram(nextFramePixels);
+              return { width, height, data: Buffer.from(data, 'base64') };
             },
             goto,
-            close: async () => {},
           };
         },
         async close() {
@@ -422,7 +428,6 @@ function drivenBrowser(browser, newPage, calls) {
         key: (name) => page.keyboard.press(name),
         click: (selector) => page.click(selector),
         goto: (to) => page.goto(to),
-        close: () => page.close(),
         ...calls(page),
       };
     },
@@ -442,12 +447,6 @@ export function missingEngine(name) {
   return binary && existsSync(binary) ? null : ENGINES[name].packages;
 }
 
-// Resolves to fn(arg) in the page once it is truthy. A page that is loading
-// again answers with an error until it is there.
-export function waitInPage(page, fn, arg, timeout = 30000) {
-  return poll(() => page.evaluate(fn, arg), timeout, `in the page for ${fn}`, true);
-}
-
 // inProgram for a driver that reaches the page only: evaluate, where the
 // program runs on the page itself rather than in a worker, else null.
 function programOnPage(evaluate) {
@@ -456,8 +455,8 @@ function programOnPage(evaluate) {
 
 // In the program's realm: the pixels of its next frame, read straight after
 // its draw, before the browser shows the frame and clears its buffer, as
-// { width, height, rgba } with rgba in base64 (rows from the bottom up).
-export function nextFramePixels() {
+// { width, height, data } with the RGBA data in base64 (rows from the bottom up).
+function nextFramePixels() {
   const gl = Module.ctx;
   return new Promise((resolve) => {
     const read = () => {
@@ -471,7 +470,7 @@ export function nextFramePixels() {
       for (let i = 0; i < rgba.length; i += 0x8000) {
         binary += String.fromCharCode(...rgba.subarray(i, i + 0x8000));
       }
-      resolve({ width, height, rgba: btoa(binary) });
+      resolve({ width, height, data: btoa(binary) });
     };
     for (const name of ['drawArrays', 'drawElements']) {
       const draw = gl[name];

@@ -2,13 +2,11 @@
 
 import assert from 'node:assert/strict';
 import { get } from 'node:http';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { accessibilityViolations, newPage, running, start } from './harness.mjs';
+import { accessibilityViolations, newPage, running, sessionForTests } from './harness.mjs';
 
-let session;
-before(async () => { session = await start(); });
-after(() => session.close());
+const session = sessionForTests();
 
 test('no error in the console for a few seconds of running, no request fails, and axe-core finds no WCAG A or AA violation', async () => {
   const page = await newPage(session);

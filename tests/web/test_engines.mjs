@@ -6,7 +6,7 @@ import { after, before, test } from 'node:test';
 
 import {
   ENGINES, animationFrames, countWebGLDraws, drawsAndTurns, PROGRESS, launchEngine, missingEngine,
-  running, samePicture, waitInPage,
+  running, samePicture, waitIn,
 } from './harness.mjs';
 
 const name = process.env.SORVANE_ENGINE ?? 'chromium';
@@ -34,7 +34,7 @@ if (missing) {
   after(() => browser?.close());
 
   test(`${name}: it runs with exactly the 500 progress lines, draws the figure and turns it, prints no more`, async () => {
-    await waitInPage(page, running, undefined, 60000);
+    await waitIn(page, running, undefined, 60000);
     assert.equal(await page.evaluate(output), PROGRESS);
     await drawsAndTurns(page.picture);
     assert.equal(await page.evaluate(output), PROGRESS);
@@ -44,10 +44,10 @@ if (missing) {
     for (const press of [() => page.key('F11'), () => page.click('#fullscreen')]) {
       const size = await page.evaluate(() => [canvas.width, canvas.height]);
       await press();
-      await waitInPage(page, ([width, height]) => document.fullscreenElement !== null &&
+      await waitIn(page, ([width, height]) => document.fullscreenElement !== null &&
         canvas.width > width && canvas.height > height, size);
       await press();
-      await waitInPage(page, ([width, height]) => document.fullscreenElement === null &&
+      await waitIn(page, ([width, height]) => document.fullscreenElement === null &&
         canvas.width === width && canvas.height === height, size);
     }
   });
@@ -55,7 +55,7 @@ if (missing) {
   test(`${name}: Pause stops the figure, its clock and its frames, also in full screen; Play goes on`, async () => {
     await page.inProgram(countWebGLDraws);
     await page.click('#pause');
-    await waitInPage(page, paused);
+    await waitIn(page, paused);
     // Where the program is out of reach, its picture, which the full screen
     // would change, is watched instead.
     const program = () => [Date.now(), self.webglDraws];
@@ -65,16 +65,16 @@ if (missing) {
     if (before) {
       assert.deepEqual(await page.inProgram(program), before, 'no frame drawn, the clock stood still');
       await page.key('F11');
-      await waitInPage(page, () => document.fullscreenElement !== null && canvas.width > 600);
+      await waitIn(page, () => document.fullscreenElement !== null && canvas.width > 600);
       pausedMs += await animationFrames(page, 60);
       await page.key('F11');
-      await waitInPage(page, () => document.fullscreenElement === null && canvas.width === 600);
+      await waitIn(page, () => document.fullscreenElement === null && canvas.width === 600);
       assert.equal((await page.inProgram(program))[0], before[0], 'the clock stood still');
     } else {
       assert.ok(samePicture(await page.picture(), still), 'the picture stood still');
     }
     await page.click('#pause');
-    await waitInPage(page, running);
+    await waitIn(page, running);
     // Its clock lags the browser's by the time it stood still.
     const lag = await page.inProgram(() => performance.timeOrigin + performance.now() - Date.now());
     if (before) assert.ok(lag >= pausedMs, `${lag} ms behind after ${pausedMs} ms paused`);
@@ -84,48 +84,48 @@ if (missing) {
   test(`${name}: a lost and restored WebGL context brings the figure back, paused as it was`, async (t) => {
     if (!await page.inProgram(() => true)) return t.skip(engine.programOutOfReach);
     await page.click('#pause');
-    await waitInPage(page, paused);
+    await waitIn(page, paused);
     await page.inProgram(() => {
       self.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
       self.loseContext.loseContext();
     });
-    await waitInPage(page, () => document.getElementById('status').textContent.includes('WebGL context'));
+    await waitIn(page, () => document.getElementById('status').textContent.includes('WebGL context'));
     await page.inProgram(() => self.loseContext.restoreContext());
-    await waitInPage(page, paused, undefined, 60000);
+    await waitIn(page, paused, undefined, 60000);
     assert.match(await page.evaluate(() => notice.textContent), /sorvane started again/);
     await page.click('#pause');
-    await waitInPage(page, running);
+    await waitIn(page, running);
     await drawsAndTurns(page.picture);
   });
 
   test(`${name}: Escape ends the program with status 0, and End does too`, async () => {
     await page.key('Escape');
-    await waitInPage(page, endedWell);
+    await waitIn(page, endedWell);
     await page.goto(browser.site.url);
-    await waitInPage(page, running, undefined, 60000);
+    await waitIn(page, running, undefined, 60000);
     await page.click('#end');
-    await waitInPage(page, endedWell);
+    await waitIn(page, endedWell);
   });
 
   test(`${name}: with reduced motion it stands still, drawn, and follows the setting`, async (t) => {
     if (!page.reduceMotion) return t.skip(engine.noReducedMotion);
     await page.reduceMotion(true);
     await page.goto(browser.site.url);
-    await waitInPage(page, paused, undefined, 60000);
+    await waitIn(page, paused, undefined, 60000);
     assert.match(await page.evaluate(() => document.getElementById('status').textContent), /reduced motion/);
     assert.equal(await page.evaluate(output), PROGRESS);
     await drawsAndTurns(page.picture, false);
     await page.reduceMotion(false);
-    await waitInPage(page, running);
+    await waitIn(page, running);
     await drawsAndTurns(page.picture);
   });
 
   test(`${name}: after one visit it runs without a network`, async (t) => {
     if (!await page.evaluate(() => 'serviceWorker' in navigator)) return t.skip('no service workers here');
-    await waitInPage(page, () => navigator.serviceWorker.ready.then(() => true));
+    await waitIn(page, () => navigator.serviceWorker.ready.then(() => true));
     await browser.site.close();
     await page.goto(browser.site.url);
-    await waitInPage(page, running, undefined, 60000);
+    await waitIn(page, running, undefined, 60000);
     assert.ok(await page.evaluate(() => navigator.serviceWorker.controller !== null), 'from the service worker');
     await drawsAndTurns(page.picture);
   });

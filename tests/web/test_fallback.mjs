@@ -4,15 +4,13 @@
 // there is no WebGL at all, or no JavaScript, the page says what it needs.
 
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
 import {
-  canvasPixels, drawsAndTurns, endedStatus, PROGRESS, fullScreenAt, newPage, poll, running, start,
+  canvasPixels, drawsAndTurns, endedStatus, PROGRESS, fullScreenAt, newPage, poll, running, sessionForTests,
 } from './harness.mjs';
 
-let session;
-before(async () => { session = await start(); });
-after(() => session.close());
+const session = sessionForTests();
 
 // Serves the program's script with prelude(load) before it, load counting
 // its loads from 0.

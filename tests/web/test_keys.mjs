@@ -1,17 +1,15 @@
 // F11 and Escape, pressed as real keys in the page.
 
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
 import {
-  animationFrames, countWebGLDraws, endedStatus, fullScreenAt, newPage, openPage, start, waitInProgram,
+  animationFrames, countWebGLDraws, endedStatus, fullScreenAt, newPage, openPage, sessionForTests, waitIn,
 } from './harness.mjs';
 
 const SCREEN = { width: 1400, height: 1000 };
 
-let session;
-before(async () => { session = await start(); });
-after(() => session.close());
+const session = sessionForTests();
 
 test('F11 asks for full screen and back; Escape ends the program with status 0', async () => {
   const page = await openPage(session, { viewport: SCREEN });
@@ -31,7 +29,7 @@ test('F11 asks for full screen and back; Escape ends the program with status 0',
 
   // Drawn while it runs; once it has ended, not in thirty of the page's frames.
   await page.program.evaluate(countWebGLDraws);
-  await waitInProgram(page, () => self.webglDraws > 0);
+  await waitIn(page.program, () => self.webglDraws > 0);
   await page.keyboard.press('Escape');
   assert.equal(await endedStatus(page), 'sorvane ended with status 0.');
   const draws = await page.program.evaluate(() => self.webglDraws);

@@ -2,14 +2,14 @@
 // its mobile and its desktop settings, in the same Chromium as the other tests.
 
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
 import { launch } from 'chrome-launcher';
 import lighthouse from 'lighthouse';
 import desktopConfig from 'lighthouse/core/config/desktop-config.js';
 import { computeMedianRun } from 'lighthouse/core/lib/median-run.js';
 
-import { CHROMIUM, GPU_COMPOSITING_FLAGS, servePage } from './harness.mjs';
+import { CHROMIUM, GPU_COMPOSITING_FLAGS, sessionForTests, withSite } from './harness.mjs';
 
 // The least score of each category, with each preset.
 const LEAST = {
@@ -24,16 +24,11 @@ const LEAST = {
 const RUNS = 3;
 const TIMED = 'performance';
 
-let site;
-let chromium;
-before(async () => {
-  site = await servePage();
-  chromium = await launch({ chromePath: CHROMIUM, chromeFlags: GPU_COMPOSITING_FLAGS });
-});
-after(async () => {
-  await chromium?.kill();
-  await site?.close();
-});
+// Chromium as Lighthouse drives it, through chrome-launcher: at its port.
+const session = sessionForTests(() => withSite(async () => {
+  const chromium = await launch({ chromePath: CHROMIUM, chromeFlags: GPU_COMPOSITING_FLAGS });
+  return { port: chromium.port, close: () => chromium.kill() };
+}));
 
 // The audits of a category that cost points, with what they found: a figure
 // where they have one, else their items.
@@ -50,8 +45,8 @@ for (const [preset, config] of [['mobile', undefined], ['desktop', desktopConfig
   test(`${preset}: at least ${title.join(', ')}`, async (t) => {
     const runs = [];
     for (let run = 0; run < RUNS; run++) {
-      const { lhr } = await lighthouse(site.url, {
-        port: chromium.port, onlyCategories: Object.keys(least), logLevel: 'error', output: 'json',
+      const { lhr } = await lighthouse(session.site.url, {
+        port: session.browser.port, onlyCategories: Object.keys(least), logLevel: 'error', output: 'json',
       }, config);
       assert.deepEqual(lhr.runtimeError, undefined);
       t.diagnostic(`run ${run + 1}: ${TIMED} ${lhr.categories[TIMED].score}: ` +

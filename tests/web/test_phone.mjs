@@ -2,11 +2,11 @@
 // whole picture, and its buttons work by tapping.
 
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
 import { devices } from 'playwright-core';
 
-import { accessibilityViolations, endedStatus, fullScreenAt, newPage, running, start } from './harness.mjs';
+import { accessibilityViolations, endedStatus, fullScreenAt, newPage, running, sessionForTests } from './harness.mjs';
 
 // An iPhone's Safari has full screen for videos only: there the page's own
 // full-window mode stands in, tested with the Fullscreen API taken away.
@@ -23,9 +23,7 @@ function removeFullscreenApi() {
   }
 }
 
-let session;
-before(async () => { session = await start(); });
-after(() => session.close());
+const session = sessionForTests();
 
 // In the page: whether the picture is in the full window (on) at this size.
 const showing = ([[width, height], on]) => canvas.width === width && canvas.height === height &&

@@ -2,20 +2,18 @@
 // shows the unrotated figure of the start second's seed.
 
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
 import {
-  colourCount, countWebGLDraws, crop, differingPixels, openPage, pixel, resizeFrame, samePicture, setProgramTime,
-  start, steadyPixels, waitInProgram,
+  colourCount, countWebGLDraws, crop, differingPixels, openPage, pixel, resizeFrame, samePicture, sessionForTests,
+  setProgramTime, steadyPixels, waitIn,
 } from './harness.mjs';
 
 // Half a second into a second, so that every load at this time has one seed.
 const SECOND = Date.UTC(2026, 0, 1, 12, 0, 0) + 500;
 const WHITE = [255, 255, 255];
 
-let session;
-before(async () => { session = await start(); });
-after(() => session.close());
+const session = sessionForTests();
 
 async function pictureAt(time) {
   const page = await openPage(session, { fixedTime: time });
@@ -62,14 +60,12 @@ test('the picture keeps its proportions when the frame is resized', async () => 
 
 test('the figure turns at 25 degrees per second: a full turn in 14.4 s', async () => {
   const page = await openPage(session, { fixedTime: SECOND });
-  const start = await steadyPixels(page);
-  const after = async (ms) => {
+  const pictures = [];
+  for (const ms of [0, 3600, 7200, 14400]) {
     await setProgramTime(page, SECOND + ms);
-    return steadyPixels(page);
-  };
-  const quarter = await after(3600);
-  const half = await after(7200);
-  const full = await after(14400);
+    pictures.push(await steadyPixels(page));
+  }
+  const [start, quarter, half, full] = pictures;
   assert.ok(differingPixels(quarter, start) > 10000, '90 degrees');
   assert.ok(differingPixels(half, start) > 10000, '180 degrees');
   assert.ok(differingPixels(half, quarter) > 10000, '90 degrees more');
@@ -94,7 +90,7 @@ function countDrawsPerFrame() {
 test('one draw in every animation frame; a second only where the frame resized the canvas', async () => {
   const page = await openPage(session, { workerInit: [countWebGLDraws, countDrawsPerFrame] });
   const frames = async (count) => {
-    await waitInProgram(page, (n) => drawsPerFrame.length >= n, count, 60000);
+    await waitIn(page.program, (n) => drawsPerFrame.length >= n, count, 60000);
     return page.program.evaluate(() => drawsPerFrame.splice(0));
   };
   // Frames come at the rate the browser shows them: a few a second in a busy
