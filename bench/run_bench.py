@@ -198,16 +198,14 @@ class Program:
         # The profile without a number is the partial turn that Escape ended.
         numbered = sorted(int(name.rpartition(".")[2]) for name in os.listdir(directory)
                           if name != "profile")
-        own = 0
-        by_caller = collections.Counter()
-        for part in numbered[-CALLGRIND_FRAMES:]:
-            profile = Profile(f"{base}.{part}")
-            own += profile.own_instructions(self.binary)
-            by_caller.update(profile.allocations_by_caller())
-        self.own_instructions = own / CALLGRIND_FRAMES
-        self.own_allocations = by_caller[os.path.basename(self.binary)] / CALLGRIND_FRAMES
+        profiles = [Profile(f"{base}.{part}") for part in numbered[-CALLGRIND_FRAMES:]]
+        self.own_instructions = sum(
+            profile.own_instructions(self.binary) for profile in profiles) / CALLGRIND_FRAMES
+        by_caller = sum((profile.allocations_by_caller() for profile in profiles),
+                        collections.Counter())
         self.allocations_by_caller = {name: count / CALLGRIND_FRAMES
                                       for name, count in by_caller.items()}
+        self.own_allocations = self.allocations_by_caller.get(os.path.basename(self.binary), 0)
 
 
 def number(value, digits=1, unit=""):
