@@ -32,10 +32,9 @@ class Profile:
                     continue
                 key, _, value = line.partition("=")
                 if key in ("ob", "cob", "fn", "cfn"):
-                    table = names[key[-2:]]
                     match = NAMED.match(value)
                     if match:  # "(id) name" names id, which "(id)" then stands for
-                        value = table.setdefault(*match.groups())
+                        value = names[key[-2:]].setdefault(*match.groups())
                     if key == "fn":
                         at.pop("cob", None)
                         at.pop("cfn", None)
