@@ -63,14 +63,12 @@ void* memalign(std::size_t alignment, std::size_t size)
 
 void* aligned_alloc(std::size_t alignment, std::size_t size)
 {
-    tally();
-    return __libc_memalign(alignment, size);
+    return memalign(alignment, size);
 }
 
 void* valloc(std::size_t size)
 {
-    tally();
-    return __libc_memalign(static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), size);
+    return memalign(static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), size);
 }
 
 int posix_memalign(void** result, std::size_t alignment, std::size_t size)

@@ -22,9 +22,6 @@ class Profile:
     def __init__(self, path):
         self.self_cost = collections.Counter()  # (object, function) -> Ir
         self.calls = []  # (caller object, caller fn, callee object, callee fn, count, inclusive Ir)
-        self._read(path)
-
-    def _read(self, path):
         names = {"ob": {}, "fn": {}}
         at = {}  # the current ob and fn, and cob and cfn for the next call
         pending_call = None
@@ -35,12 +32,9 @@ class Profile:
                     continue
                 key, _, value = line.partition("=")
                 if key in ("ob", "cob", "fn", "cfn"):
-                    table = names[key[-2:]]
                     match = NAMED.match(value)
-                    if match:
-                        if match.group(2) is not None:
-                            table[match.group(1)] = match.group(2)
-                        value = table[match.group(1)]
+                    if match:  # "(id) name" names id, which "(id)" then stands for
+                        value = names[key[-2:]].setdefault(*match.groups())
                     if key == "fn":
                         at.pop("cob", None)
                         at.pop("cfn", None)

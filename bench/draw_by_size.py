@@ -14,7 +14,7 @@ import sys
 import tempfile
 import time
 
-from frames import frame_figures, read_frames
+from frames import frame_figures
 from run_bench import FLOOR_TITLE, Program, build_outputs
 from sorvane import TITLE, VERTEX_COUNT
 
@@ -39,10 +39,9 @@ def main():
             spans.append((size, begin, time.monotonic_ns()))
 
     with tempfile.TemporaryDirectory() as out:
-        record = os.path.join(out, "frames.bin")
-        Program(name, binary, FLOOR_TITLE if floor else TITLE, None,
-                0 if floor else VERTEX_COUNT, out).run_once(shims, record, measure)
-        frames = read_frames(record)
+        program = Program(name, binary, FLOOR_TITLE if floor else TITLE, None,
+                          0 if floor else VERTEX_COUNT, out)
+        frames = program.run_once(shims, os.path.join(out, "frames.bin"), measure).frames
     print(f"{name}: window, frames, median draw time, allocations per frame")
     for size, begin, end in spans:
         span = frame_figures(frames, begin, end)

@@ -40,10 +40,6 @@ struct Frame {
 constexpr std::size_t MAX_FRAMES = 1U << 20U;
 constexpr std::size_t MAP_BYTES = MAX_FRAMES * sizeof(Frame);
 
-using ClearFunction = void (*)(GLbitfield);
-using SwapFunction = void (*)(Display*, GLXDrawable);
-using CountFunction = std::uint64_t (*)();
-
 std::int64_t nowNs()
 {
     timespec now{};
@@ -108,20 +104,20 @@ extern "C" {
 
 void glClear(GLbitfield mask)
 {
-    static const auto real = lookUp<ClearFunction>(RTLD_NEXT, "glClear");
+    static const auto real = lookUp<decltype(&glClear)>(RTLD_NEXT, "glClear");
     lastClearNs = nowNs();
     real(mask);
 }
 
 void glXSwapBuffers(Display* display, GLXDrawable drawable)
 {
-    static const auto real = lookUp<SwapFunction>(RTLD_NEXT, "glXSwapBuffers");
+    static const auto real = lookUp<decltype(&glXSwapBuffers)>(RTLD_NEXT, "glXSwapBuffers");
     real(display, drawable);
     const std::int64_t swapEndNs = nowNs();
     if (frames != nullptr && count < MAX_FRAMES) {
         // Looked up once the program runs: the counter is another preload library.
         static const auto counter =
-            lookUp<CountFunction>(RTLD_DEFAULT, "sorvane_bench_allocations");
+            lookUp<std::uint64_t (*)()>(RTLD_DEFAULT, "sorvane_bench_allocations");
         const std::uint64_t allocations = counter != nullptr ? counter() : 0;
         frames[count++] = {lastClearNs, swapEndNs, static_cast<std::int64_t>(allocations)};
     }

@@ -84,9 +84,13 @@ def resident_by_kind(pid):
 
 @dataclass
 class Start:
+    """One start: its frames, the end of its steady state, and its peak resident
+    memory and resident memory by kind at that end."""
     start_ns: int
+    until_ns: int
     frames: list
     peak_rss_mb: float
+    resident: dict
 
     @property
     def first_frame_ms(self):
@@ -109,18 +113,16 @@ class Program:
         # The demangled name, exact: callgrind's patterns would match LLVM's
         # NamedRegionTimer with a wildcard.
         self.timer_callback = timer_callback
-        # The timed run's figures; then what only the cold starts and the
+        # The timed run and its figures; then what only the cold starts and the
         # callgrind run give, None (n/a) after a quick run.
-        self.warm = self.figures = self.peak_rss_mb = None
-        self.frames, self.resident = [], {}
+        self.timed = self.warm = self.figures = None
         self.cold = self.start_up_instructions = self.start_up_llvm = None
         self.own_instructions = self.own_allocations = None
         self.allocations_by_caller = {}
 
     def run_once(self, shims, record, wait):
         """One start with the preloads, in a fresh X server, ended with Escape once
-        wait(start_ns, run) returns. Returns the start, the end of the steady state,
-        the peak resident memory and the resident memory by kind at that end."""
+        wait(start_ns, run) returns."""
         env = {"LD_PRELOAD": " ".join(shims), "SORVANE_FRAME_RECORD": record,
                "MESA_SHADER_CACHE_DIR": self.shader_cache}
         with XServer() as server:
@@ -136,7 +138,7 @@ class Program:
                 printed = run.escape_ok(EXIT_TIMEOUT_S).count("\n")
         if printed != self.output_lines:
             raise AssertionError(f"{self.name} printed {printed} lines, not {self.output_lines}")
-        return start, until, peak, resident
+        return Start(start, until, read_frames(record), peak, resident)
 
     def short_start(self, shims, out, cold):
         """A start that ends once SHORT_START_FRAMES frames are drawn. A cold one
@@ -145,33 +147,25 @@ class Program:
         if cold:
             shutil.rmtree(self.shader_cache, ignore_errors=True)
         record = os.path.join(out, f"frames-{self.name}-start.bin")
-        start, _, peak, _ = self.run_once(shims, record, lambda *_: wait_for(
+        return self.run_once(shims, record, lambda *_: wait_for(
             lambda: len(read_frames(record)) >= SHORT_START_FRAMES, 60,
             f"{self.name}'s first frames"))
-        return Start(start, read_frames(record), peak)
 
     def starts(self, seconds, shims, out, quick):
-        """The cold starts, the timed run, then warm starts: the timed run is one
-        of the warm starts. Quick: the timed run alone."""
-        if quick:
-            self.warm = self.timed_run(seconds, shims, out)
-            return
-        cold = [self.short_start(shims, out, True) for _ in range(STARTS)]
-        timed = self.timed_run(seconds, shims, out)
-        warm = [self.short_start(shims, out, False) for _ in range(STARTS - 1)] + [timed]
-        self.cold, self.warm = median_start(cold), median_start(warm)
-
-    def timed_run(self, seconds, shims, out):
-        """The measured run, with the shader cache that the cold starts filled."""
-        record = os.path.join(out, f"frames-{self.name}.bin")
-        start, until, self.peak_rss_mb, self.resident = self.run_once(
-            shims, record,
+        """The cold starts, the timed run with the shader cache that they filled,
+        then warm starts: the timed run is one of the warm starts. Quick: the
+        timed run alone."""
+        others = 0 if quick else STARTS
+        cold = [self.short_start(shims, out, True) for _ in range(others)]
+        self.timed = timed = self.run_once(
+            shims, os.path.join(out, f"frames-{self.name}.bin"),
             lambda start, _: time.sleep(max(0.0, seconds - (time.monotonic_ns() - start) / 1e9)))
-        self.frames = read_frames(record)
-        first = self.frames[0].swap_end_ns
         warm_up = min(WARM_UP_S, seconds / 4)
-        self.figures = frame_figures(self.frames, first + int(warm_up * 1e9), until)
-        return Start(start, self.frames, self.peak_rss_mb)
+        self.figures = frame_figures(
+            timed.frames, timed.frames[0].swap_end_ns + int(warm_up * 1e9), timed.until_ns)
+        warm = [self.short_start(shims, out, False) for _ in range(others - 1)] + [timed]
+        self.cold = median_start(cold) if cold else None
+        self.warm = median_start(warm)
 
     def callgrind_run(self, out):
         """Profiles CALLGRIND_FRAMES turns of the main loop, once the window has
@@ -184,10 +178,6 @@ class Program:
         base = os.path.join(directory, "profile")
         valgrind = ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + base,
                     "--dump-before=" + self.timer_callback]
-
-        def parts():
-            return len(os.listdir(directory))
-
         # An empty cache of its own, so that the start-up profile shows the
         # shader compiling that a cold start pays for.
         cache = os.path.join(out, f"shader-cache-{self.name}-callgrind")
@@ -197,8 +187,8 @@ class Program:
                                           window=False) as run:
             run.window = find_window(server, run.process, self.title, CALLGRIND_TIMEOUT_S)
             run.resize(CALLGRIND_WINDOW, CALLGRIND_WINDOW)
-            wanted = parts() + CALLGRIND_SETTLE_FRAMES + CALLGRIND_FRAMES
-            wait_for(lambda: parts() >= wanted, CALLGRIND_TIMEOUT_S,
+            wanted = len(os.listdir(directory)) + CALLGRIND_SETTLE_FRAMES + CALLGRIND_FRAMES
+            wait_for(lambda: len(os.listdir(directory)) >= wanted, CALLGRIND_TIMEOUT_S,
                      f"{wanted} profiles of {self.name} under callgrind")
             run.escape_ok(EXIT_TIMEOUT_S)
         # The first profile is the start-up, up to the first timer frame.
@@ -208,22 +198,18 @@ class Program:
         # The profile without a number is the partial turn that Escape ended.
         numbered = sorted(int(name.rpartition(".")[2]) for name in os.listdir(directory)
                           if name != "profile")
-        own = 0
-        by_caller = collections.Counter()
-        for part in numbered[-CALLGRIND_FRAMES:]:
-            profile = Profile(f"{base}.{part}")
-            own += profile.own_instructions(self.binary)
-            by_caller.update(profile.allocations_by_caller())
-        self.own_instructions = own / CALLGRIND_FRAMES
-        self.own_allocations = by_caller[os.path.basename(self.binary)] / CALLGRIND_FRAMES
+        profiles = [Profile(f"{base}.{part}") for part in numbered[-CALLGRIND_FRAMES:]]
+        self.own_instructions = sum(
+            profile.own_instructions(self.binary) for profile in profiles) / CALLGRIND_FRAMES
+        by_caller = sum((profile.allocations_by_caller() for profile in profiles),
+                        collections.Counter())
         self.allocations_by_caller = {name: count / CALLGRIND_FRAMES
                                       for name, count in by_caller.items()}
+        self.own_allocations = self.allocations_by_caller.get(os.path.basename(self.binary), 0)
 
 
 def number(value, digits=1, unit=""):
-    if value is None:
-        return "n/a"
-    return f"{value:,.{digits}f}{unit}"
+    return "n/a" if value is None else f"{value:,.{digits}f}{unit}"
 
 
 def table(programs, quick):
@@ -240,7 +226,7 @@ def table(programs, quick):
          lambda p: number(p.figures.draw_ms, 2, " ms")),
         ("loop overhead (period minus draw time)",
          lambda p: number(p.figures.overhead_ms, 2, " ms")),
-        ("peak resident memory", lambda p: number(p.peak_rss_mb, 1, " MB")),
+        ("peak resident memory", lambda p: number(p.timed.peak_rss_mb, 1, " MB")),
         ("peak resident memory, empty shader cache",
          lambda p: number(p.cold and p.cold.peak_rss_mb, 1, " MB")),
         ("heap allocations per frame, whole process",
@@ -268,20 +254,15 @@ def targets(program, floor):
     ratio = p.overhead_ms / f.overhead_ms - 1
     lines.append(f"loop overhead {ratio:+.1%} of the floor's (target within 5%): "
                  f"{verdict(abs(ratio) <= 0.05)}")
-    memory = [("", program.peak_rss_mb, floor.peak_rss_mb)]
-    latency = [("", program.warm.first_frame_ms, floor.warm.first_frame_ms)]
     # The empty-cache figures come from the cold starts, which a quick run has not.
-    if program.cold and floor.cold:
-        memory.append((", empty shader cache", program.cold.peak_rss_mb, floor.cold.peak_rss_mb))
-        latency.append((", empty shader cache", program.cold.first_frame_ms,
-                        floor.cold.first_frame_ms))
-    for label, mine, floors in memory:
-        extra = mine - floors
+    cold = [(", empty shader cache", program.cold, floor.cold)] if program.cold else []
+    for label, mine, floors in [("", program.timed, floor.timed)] + cold:
+        extra = mine.peak_rss_mb - floors.peak_rss_mb
         lines.append(f"peak memory{label} {extra:+.1f} MB over the floor's (target 25 MB): "
                      f"{verdict(extra <= 25)}")
     allowed = 2 * p.draw_ms
-    for label, mine, floors in latency:
-        late = mine - floors
+    for label, mine, floors in [("", program.warm, floor.warm)] + cold:
+        late = mine.first_frame_ms - floors.first_frame_ms
         lines.append(f"first-frame latency{label} {late:+.1f} ms over the floor's (target two "
                      f"draw times, {allowed:.1f} ms): {verdict(late <= allowed)}")
     return lines
@@ -303,7 +284,7 @@ def details(programs):
                          f"shader cache: {p.start_up_instructions / 1e6:,.1f} M instructions, "
                          f"{p.start_up_llvm / 1e6:,.1f} M of them in LLVM")
         lines.append(f"{p.name}: resident at the end " +
-                     ", ".join(f"{kind} {mb:.1f} MB" for kind, mb in p.resident.items()))
+                     ", ".join(f"{kind} {mb:.1f} MB" for kind, mb in p.timed.resident.items()))
     return lines
 
 
@@ -317,16 +298,16 @@ def plot(programs, out):
     if shutil.which("gnuplot") is None:
         print("gnuplot is not installed: no plot", file=sys.stderr)
         return
-    data = []
+    # The script takes each program's data by the program's name.
+    data = {p.name: os.path.join(out, f"intervals-{p.name}.dat") for p in programs}
     for p in programs:
-        path = os.path.join(out, f"intervals-{p.name}.dat")
-        with open(path, "w", encoding="ascii") as points:
-            points.writelines(f"{t:.4f} {ms:.3f}\n" for t, ms in intervals(p.frames))
-        data.append(path)
+        with open(data[p.name], "w", encoding="ascii") as points:
+            points.writelines(f"{t:.4f} {ms:.3f}\n" for t, ms in intervals(p.timed.frames))
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "frame-times.gp")
     image = os.path.join(out, "frame-times.png")
-    subprocess.run(["gnuplot", "-e", f"sorvane='{data[0]}'; floor='{data[1]}'; "
-                    f"output='{image}'", script], check=True, timeout=60)
+    variables = "".join(f"{name}='{path}'; " for name, path in data.items())
+    subprocess.run(["gnuplot", "-e", f"{variables}output='{image}'", script], check=True,
+                   timeout=60)
     print(f"\nPlot: {image}")
 
 

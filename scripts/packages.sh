@@ -116,12 +116,10 @@ install_npm() {
 # 0 where the first argument asks for it (--help, -h), before anything is done;
 # usage_error MESSAGE then says in one line what is wrong, and exits 2.
 usage_for() {
-    case ${2:-} in
-        -h | --help)
-            echo "$1"
-            exit 0
-            ;;
-    esac
+    if [[ ${2:-} = -h || ${2:-} = --help ]]; then
+        echo "$1"
+        exit 0
+    fi
 }
 
 usage_error() {

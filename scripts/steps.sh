@@ -11,9 +11,8 @@ step_start=0
 # record_step NAME SECONDS RESULT: prints a step's end, and adds it to the file.
 record_step() {
     printf '== %s ... %s in %d:%02d\n' "$1" "$3" $(($2 / 60)) $(($2 % 60))
-    if [ -n "${SORVANE_STEP_TIMES:-}" ]; then
+    [ -z "${SORVANE_STEP_TIMES:-}" ] ||
         printf '%s\t%d\t%s\n' "$1" "$2" "$3" >>"$SORVANE_STEP_TIMES"
-    fi
 }
 
 end_step() {
