@@ -74,7 +74,8 @@ def frame_figures(frames, steady_from_ns, steady_until_ns):
     return FrameFigures(
         steady_frames=len(steady),
         period_ms=median_ms([b.swap_end_ns - a.swap_end_ns for a, b in pairs]),
-        draw_ms=median_ms([f.swap_end_ns - f.clear_ns for f in steady]),
+        # The frames that end a period, so that each period holds its draw time.
+        draw_ms=median_ms([b.swap_end_ns - b.clear_ns for _, b in pairs]),
         # Per frame, period minus draw time is the gap from the end of one swap to
         # the next clear: the timer's wait plus whatever the toolkit does.
         overhead_ms=median_ms([b.clear_ns - a.swap_end_ns for a, b in pairs]),
