@@ -13,58 +13,38 @@ import tempfile
 import unittest
 
 from apt_downloads import share_apt_downloads
+from debian_packages import MACHINE, PACKAGES, ROOTS, Root
 
-SOURCE = os.environ["SORVANE_SOURCE_DIR"]
-PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
 # Made the first time from the build's own Debian 12 root and kept.
-ROOTS = os.environ["SORVANE_DEBIAN_ROOTS"]
-ROOT = os.path.join(ROOTS, "bookworm-autopkgtest")
-DOWNLOADS = os.path.join(ROOTS, "downloads-bookworm")
-DEBIAN_ROOT = os.path.join(SOURCE, "scripts", "debian-root")
-EPOCH = "1700000000"
-
-
-def run(*args, timeout=1200):
-    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout, check=False,
-                            env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH))
-    return result.returncode, result.stdout + result.stderr
-
-
-def in_root(*command, layer=None):
-    return run(DEBIAN_ROOT, *(("--layer", layer) if layer else ()), "bookworm", ROOT, *command)
+NAME = "bookworm-autopkgtest"
 
 
 class Autopkgtest(unittest.TestCase):
     def test_the_package_passes_its_autopkgtest(self):
-        machine = subprocess.check_output(["dpkg", "--print-architecture"], text=True).strip()
-        with tempfile.TemporaryDirectory() as scratch:
-            if not os.path.exists(os.path.join(ROOT, ".autopkgtest")):
-                # A copy of the Debian 12 root that the build has just used,
-                # rather than a second one made from the archive.
-                shutil.rmtree(ROOT, ignore_errors=True)
-                status, output = run("cp", "--archive", os.path.join(ROOTS, "bookworm"), ROOT)
-                self.assertEqual(status, 0, output)
-                status, output = in_root("sh", "-c", "apt-get update -qq && DEBIAN_FRONTEND="
-                                         "noninteractive apt-get install -y -qq "
-                                         "--no-install-recommends autopkgtest && apt-get clean "
-                                         "&& touch /.autopkgtest")
-                self.assertEqual(status, 0, output)
+        if not os.path.exists(os.path.join(ROOTS, NAME, ".autopkgtest")):
+            # A copy of the Debian 12 root that the build has just used,
+            # rather than a second one made from the archive.
+            shutil.rmtree(os.path.join(ROOTS, NAME), ignore_errors=True)
+            subprocess.run(["cp", "--archive", os.path.join(ROOTS, "bookworm"),
+                            os.path.join(ROOTS, NAME)], check=True)
+            Root("bookworm", name=NAME).run(
+                "sh", "-c", "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get "
+                "install -y -qq --no-install-recommends autopkgtest && apt-get clean "
+                "&& touch /.autopkgtest", timeout=1200)
 
-            layer = os.path.join(scratch, "layer")
+        with tempfile.TemporaryDirectory() as layer:
+            root = Root("bookworm", layer, NAME)
             packages = os.path.join(layer, "changes", "srv")
             os.makedirs(packages)
             for name in os.listdir(PACKAGES):
-                if name.endswith((".dsc", ".tar.xz", f"_{machine}.deb")):
+                if name.endswith((".dsc", ".tar.xz", f"_{MACHINE}.deb")):
                     shutil.copy(os.path.join(PACKAGES, name), packages)
             # The test's dependencies come from the downloads of the Debian 12
             # builds and installs where those have them.
-            archives = os.path.join(layer, "changes", "var", "cache", "apt", "archives")
-            share_apt_downloads(DOWNLOADS, archives)
-            status, output = in_root(
-                "sh", "-c", "cd /srv && exec autopkgtest sorvane_*.deb sorvane_*.dsc -- null",
-                layer=layer)
-            share_apt_downloads(archives, DOWNLOADS)
-        self.assertEqual(status, 0, output)
+            share_apt_downloads(root.downloads, root.archives)
+            output = root.run("sh", "-c", "cd /srv && exec autopkgtest sorvane_*.deb "
+                              "sorvane_*.dsc -- null 2>&1", timeout=1200)
+            share_apt_downloads(root.archives, root.downloads)
         self.assertRegex(output, r"(?m)^window +PASS")
 
 

@@ -16,10 +16,7 @@ import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-SOURCE = os.environ["SORVANE_SOURCE_DIR"]
-VERSION = os.environ["SORVANE_VERSION"]
-PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
-ARCHITECTURES = ("amd64", "arm64", "armhf", "riscv64")
+from debian_packages import DEBS, MACHINE, PACKAGES, SOURCE, SOURCE_PACKAGE, VERSION
 
 INSTALLED_FILES = [
     "./usr/bin/sorvane",
@@ -51,13 +48,10 @@ def changelog_releases(text):
 
 
 def setUpModule():
-    global scratch, machine, debs, root
+    global scratch, root
     scratch = tempfile.TemporaryDirectory()
-    machine = run("dpkg", "--print-architecture").stdout.strip()
-    debs = {arch: os.path.join(PACKAGES, f"sorvane_{VERSION}_{arch}.deb")
-            for arch in ARCHITECTURES}
     root = os.path.join(scratch.name, "root")
-    unpacked = run("dpkg-deb", "--extract", debs[machine], root)
+    unpacked = run("dpkg-deb", "--extract", DEBS[MACHINE], root)
     if unpacked.returncode != 0:
         raise AssertionError(f"dpkg-deb --extract failed: {unpacked.stderr}")
 
@@ -69,11 +63,10 @@ def tearDownModule():
 class Package(unittest.TestCase):
     def test_names(self):
         self.assertEqual(sorted(os.listdir(PACKAGES)), sorted(
-            [f"sorvane_{VERSION}.dsc", f"sorvane_{VERSION}.tar.xz",
-             *(os.path.basename(deb) for deb in debs.values())]))
+            [*SOURCE_PACKAGE, *map(os.path.basename, DEBS.values())]))
 
     def test_fields_and_contents(self):
-        for arch, deb in debs.items():
+        for arch, deb in DEBS.items():
             with self.subTest(arch):
                 fields = run("dpkg-deb", "--field", deb, "Architecture", "Depends", "Section",
                              "Priority", "Maintainer").stdout
@@ -110,7 +103,7 @@ class Package(unittest.TestCase):
         # The one tag left out: the package names the policy version that
         # Debian 12's lintian knows, since it is built for Debian 12; Debian
         # 13's (./scripts/test-in trixie) says that a newer one exists.
-        files = [os.path.join(PACKAGES, f"sorvane_{VERSION}.dsc"), *debs.values()]
+        files = [os.path.join(PACKAGES, SOURCE_PACKAGE[0]), *DEBS.values()]
         result = run("lintian", "--fail-on", "error,warning,info,pedantic",
                      "--display-level", ">=pedantic", "--show-overrides",
                      "--suppress-tags", "out-of-date-standards-version", *files,
@@ -140,7 +133,7 @@ class Package(unittest.TestCase):
         # A simulation: apt-get works out what installing would take, and
         # changes nothing.
         result = run("apt-get", "install", "--simulate", "--no-install-recommends",
-                     debs[machine])
+                     DEBS[MACHINE])
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertRegex(result.stdout, r"(?m)^Inst sorvane ")
 

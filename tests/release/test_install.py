@@ -10,24 +10,16 @@ there and back, Escape and status 0. Then a purge leaves nothing behind. Made
 on Debian 12, these are the packages that a release ships for both."""
 
 import os
-import subprocess
 import sys
 import tempfile
 import time
 import unittest
 
 from apt_downloads import share_apt_downloads
+from debian_packages import DEBS, MACHINE, ROOTS, Root
 from sorvane import Sorvane, colours, expected_progress
 from xserver import XServer
 
-SOURCE = os.environ["SORVANE_SOURCE_DIR"]
-VERSION = os.environ["SORVANE_VERSION"]
-PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
-# Minimal roots by suite, made the first time and kept as made; each row lays
-# a fresh layer over one. scripts/debian-build builds the packages over the
-# same roots.
-ROOTS = os.environ["SORVANE_DEBIAN_ROOTS"]
-DEBIAN_ROOT = os.path.join(SOURCE, "scripts", "debian-root")
 CLOCK = "2023-11-14 22:13:20"
 # Each architecture's emulator and its GNU triplet.
 ARCHITECTURES = {"amd64": (None, "x86_64-linux-gnu"),
@@ -70,25 +62,12 @@ BINFMT = "/proc/sys/fs/binfmt_misc"
 APT_GET = ["env", "DEBIAN_FRONTEND=noninteractive", "apt-get", "-y", "-qq"]
 
 
-class Root:
+class Layer(Root):
     """A fresh layer over a release's kept root, for one row."""
 
     def __init__(self, suite, arch, layer):
-        self.suite, self.arch = suite, arch
-        self.command = [DEBIAN_ROOT, "--layer", layer, suite, os.path.join(ROOTS, suite)]
-        # apt's downloads are kept for each release where scripts/debian-build
-        # keeps those of its layers: rows of one release share their emulator,
-        # and the native rows the libraries that the builds linked.
-        self.archives = os.path.join(layer, "changes", "var", "cache", "apt", "archives")
-        self.downloads = os.path.join(ROOTS, f"downloads-{suite}")
-
-    def run(self, *command, stdin=None):
-        result = subprocess.run([*self.command, *command], input=stdin, capture_output=True,
-                                timeout=900, check=False)
-        if result.returncode != 0:
-            raise AssertionError(f"{self.arch} on {self.suite}: {' '.join(command)} failed: "
-                                 f"{result.stdout.decode()}{result.stderr.decode()}")
-        return result.stdout.decode()
+        super().__init__(suite, layer)
+        self.arch = arch
 
     def files(self):
         return {line for line in self.run(*LIST_FILES).splitlines()
@@ -105,30 +84,22 @@ class Root:
         faketime = [f"LD_PRELOAD=/usr/lib/{triplet}/faketime/libfaketime.so.1",
                     f"FAKETIME={CLOCK}", "FAKETIME_DONT_FAKE_MONOTONIC=1"]
         if emulator:
-            qemu = [RELEASES[self.suite][1].format(emulator)]
-            for variable in faketime:
-                qemu += ["-E", variable]
-            wrapper = [*self.command, "env", "TZ=UTC", *qemu]
-        else:
-            wrapper = [*self.command, "env", "TZ=UTC", *faketime]
-        return Sorvane(server, binary="/usr/bin/sorvane", wrapper=wrapper)
+            faketime = [RELEASES[self.suite][1].format(emulator),
+                        *(part for variable in faketime for part in ("-E", variable))]
+        return Sorvane(server, binary="/usr/bin/sorvane",
+                       wrapper=[*self.command, "env", "TZ=UTC", *faketime])
 
 
 def difference(picture, reference):
     """The share of pixels that differ, and the largest difference in a channel."""
     pixels, expected = picture[2], reference[2]
-    differing = largest = 0
-    for i in range(0, len(pixels), 3):
-        step = max(abs(a - b) for a, b in zip(pixels[i:i + 3], expected[i:i + 3]))
-        differing += step > 0
-        largest = max(largest, step)
-    return differing / (len(pixels) // 3), largest
+    steps = [max(abs(a - b) for a, b in zip(pixels[i:i + 3], expected[i:i + 3]))
+             for i in range(0, len(pixels), 3)]
+    return sum(step > 0 for step in steps) / len(steps), max(steps)
 
 
 class Install(unittest.TestCase):
     def test_install_run_and_purge_on_each_architecture(self):
-        native = subprocess.run(["dpkg", "--print-architecture"], capture_output=True,
-                                text=True, check=True).stdout.strip()
         # Beside the roots, on their file system, so that the layers' apt
         # shares its downloads by hard links.
         with tempfile.TemporaryDirectory(dir=ROOTS, prefix="install-") as scratch:
@@ -137,25 +108,26 @@ class Install(unittest.TestCase):
             for suite, arch in ROWS:
                 with self.subTest(arch=arch, release=suite):
                     references[suite, arch] = self.check(
-                        Root(suite, arch, os.path.join(scratch, f"{suite}-{arch}")),
-                        os.path.join(PACKAGES, f"sorvane_{VERSION}_{arch}.deb"),
-                        native, references.get((suite, native)))
+                        Layer(suite, arch, os.path.join(scratch, f"{suite}-{arch}")),
+                        references.get((suite, MACHINE)))
                     self.assertEqual(os.listdir(BINFMT), handlers, f"{arch} on {suite}")
 
-    def check(self, root, deb, native, reference):
+    def check(self, root, reference):
         """Installs, runs and purges the package in a fresh root, and returns
         the figure it drew."""
         where = f"{root.arch} on {root.suite}"
         started = time.monotonic()
         root.run("true")
         made = time.monotonic()
-        with open(deb, "rb") as package:
+        with open(DEBS[root.arch], "rb") as package:
             root.run("sh", "-c", "cat >/tmp/sorvane.deb", stdin=package.read())
         tools = [f"libfaketime:{root.arch}"]
-        if root.arch != native:
+        if root.arch != MACHINE:
             root.run("dpkg", "--add-architecture", root.arch)
             tools.append(RELEASES[root.suite][0])
         root.run("apt-get", "update", "-qq")
+        # Rows of one release share their emulator, and the native rows the
+        # libraries that the builds linked.
         share_apt_downloads(root.downloads, root.archives)
         root.run(*APT_GET, "install", "--no-install-recommends", *tools)
         before = root.files()

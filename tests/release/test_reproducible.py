@@ -13,6 +13,7 @@ import glob
 import hashlib
 import io
 import os
+import pathlib
 import shutil
 import subprocess
 import tarfile
@@ -20,11 +21,8 @@ import tempfile
 import unittest
 import zipfile
 
-SOURCE = os.environ["SORVANE_SOURCE_DIR"]
-VERSION = os.environ["SORVANE_VERSION"]
-PACKAGES = os.environ["SORVANE_DEBIAN_PACKAGES"]
-# The time package.build gives them; a release takes its commit's.
-EPOCH = "1700000000"
+from debian_packages import DEBS, PACKAGES, SOURCE, SOURCE_PACKAGE, VERSION
+
 # Build trees, downloads, Git's data and the web tests' packages are no part of
 # the sources.
 SKIPPED_AT_TOP = {"build", "dist", ".git", ".cache"}
@@ -58,53 +56,46 @@ def copy_sources(destination):
                         copy_function=shutil.copy)
         return
     for name in names:
-        source, copy = os.path.join(SOURCE, name), os.path.join(destination, name)
+        copy = os.path.join(destination, name)
         os.makedirs(os.path.dirname(copy), exist_ok=True)
-        if os.path.islink(source):
-            os.symlink(os.readlink(source), copy)
-        else:
-            shutil.copy(source, copy)
+        shutil.copy(os.path.join(SOURCE, name), copy, follow_symlinks=False)
 
 
 def build(tree, output, umask, zone, *parts):
+    """The release's downloads, at the SOURCE_DATE_EPOCH that package.build and the test get."""
     result = subprocess.run(
         [os.path.join(tree, "scripts", "release"), "--build-only", output, *parts],
-        env=dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=zone),
+        env=dict(os.environ, TZ=zone),
         umask=umask, capture_output=True, text=True, timeout=1500, check=False)
     if result.returncode != 0:
         raise AssertionError(f"the build in {tree} failed:\n{result.stdout}{result.stderr}")
 
 
-def tar_members(archive, prefix=""):
-    found = {}
-    for member in archive.getmembers():
-        contents = archive.extractfile(member).read() if member.isfile() else b""
-        found[prefix + member.name] = (oct(member.mode), member.uid, member.gid, member.uname,
-                                       member.gname, member.mtime,
-                                       hashlib.sha256(contents).hexdigest())
-    return found
-
-
 def members(path):
-    """Each member's name, metadata and the hash of its contents; each line of a
-    .dsc."""
+    """Each member's name, metadata and the hash of its contents (a Debian
+    package's, those of its two parts); each line of a .dsc."""
     if path.endswith(".dsc"):
         with open(path) as dsc:
             return dict(enumerate(dsc.read().splitlines()))
-    if path.endswith(".tar.xz"):
-        with tarfile.open(path) as archive:
-            return tar_members(archive)
-    found = {}
     if path.endswith(".zip"):
         with zipfile.ZipFile(path) as archive:
-            for info in archive.infolist():
-                found[info.filename] = (info.date_time, oct(info.external_attr >> 16),
-                                        info.extra, hashlib.sha256(archive.read(info)).hexdigest())
-        return found
-    for part in ("--ctrl-tarfile", "--fsys-tarfile"):
-        data = subprocess.run(["dpkg-deb", part, path], capture_output=True, check=True).stdout
+            return {info.filename: (info.date_time, oct(info.external_attr >> 16), info.extra,
+                                    hashlib.sha256(archive.read(info)).hexdigest())
+                    for info in archive.infolist()}
+    if path.endswith(".tar.xz"):
+        tars = {"": pathlib.Path(path).read_bytes()}
+    else:
+        tars = {f"{part}:": subprocess.run(["dpkg-deb", f"--{part}-tarfile", path],
+                                           capture_output=True, check=True).stdout
+                for part in ("ctrl", "fsys")}
+    found = {}
+    for prefix, data in tars.items():
         with tarfile.open(fileobj=io.BytesIO(data)) as archive:
-            found.update(tar_members(archive, f"{part[2:6]}:"))
+            for member in archive.getmembers():
+                contents = archive.extractfile(member).read() if member.isfile() else b""
+                found[prefix + member.name] = (oct(member.mode), member.uid, member.gid,
+                                               member.uname, member.gname, member.mtime,
+                                               hashlib.sha256(contents).hexdigest())
     return found
 
 
@@ -116,13 +107,9 @@ def changed_since(tarball, tree):
                   for member in archive.getmembers() if member.isfile()}
     changed = []
     for name, contents in sorted(packed.items()):
-        path = os.path.join(tree, name)
-        if os.path.islink(path) or not os.path.isfile(path):
+        path = pathlib.Path(tree, name)
+        if path.is_symlink() or not path.is_file() or path.read_bytes() != contents:
             changed.append(name)
-            continue
-        with open(path, "rb") as copy:
-            if copy.read() != contents:
-                changed.append(name)
     return changed
 
 
@@ -152,8 +139,7 @@ class Reproducible(unittest.TestCase):
             copy_sources(trees[1])
             # package.build took the sources earlier in the run: where they
             # have been edited since, the builds would differ for that alone.
-            changed = changed_since(os.path.join(PACKAGES, f"sorvane_{VERSION}.tar.xz"),
-                                    trees[1])
+            changed = changed_since(os.path.join(PACKAGES, SOURCE_PACKAGE[1]), trees[1])
             self.assertEqual(changed, [], "the sources changed after package.build made the "
                              "first Debian packages: run it and this check again")
             # freeglut's tarball, pinned by its hash, is fetched once.
@@ -163,10 +149,8 @@ class Reproducible(unittest.TestCase):
                 shutil.copy(tarball, os.path.join(trees[1], download))
             build(trees[1], outputs[1], 0o027, "XST-13:45", "debs", "win64")
 
-            names = sorted([f"sorvane-{VERSION}-win64.zip", f"sorvane_{VERSION}.dsc",
-                            f"sorvane_{VERSION}.tar.xz",
-                            *(f"sorvane_{VERSION}_{arch}.deb"
-                              for arch in ("amd64", "arm64", "armhf", "riscv64"))])
+            names = sorted([f"sorvane-{VERSION}-win64.zip", *SOURCE_PACKAGE,
+                            *map(os.path.basename, DEBS.values())])
             for output in outputs:
                 self.assertEqual(sorted(os.listdir(output)), names)
             for name in names:
