@@ -49,8 +49,7 @@ def frames_per_reshape(calls):
     result = []
     for call in calls:
         if call.name == "glViewport":
-            size = (int(call.args[2]), int(call.args[3]))
-            result.append([size, 0])
+            result.append([(int(call.args[2]), int(call.args[3])), 0])
         elif call.name == "glClear" and result:
             result[-1][1] += 1
     return [tuple(entry) for entry in result]

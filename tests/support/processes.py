@@ -53,14 +53,11 @@ def process_stat(pid):
 def group_members(group):
     """The ids and command names of the live processes in a process group."""
     members = []
-    for entry in filter(str.isdigit, os.listdir("/proc")):
-        stat = process_stat(entry)
-        if stat is None:
-            continue
-        name, fields = stat
-        state, _, member_group = fields[:3]
-        if int(member_group) == group and state != "Z":
-            members.append((int(entry), name))
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        name, fields = process_stat(pid) or (None, None)
+        # The state is the first field, the process group the third.
+        if fields and fields[0] != "Z" and int(fields[2]) == group:
+            members.append((int(pid), name))
     return members
 
 
