@@ -25,8 +25,6 @@ LOADED_HOLD_S = 2.5
 LOADED_TIMEOUT = 30
 ICON_SIZES = [16, 32, 48, 64]
 NAMES = ("WM_NAME", "_NET_WM_NAME", "WM_CLASS", "_NET_WM_PID", "WM_CLIENT_MACHINE", "_NET_WM_ICON")
-
-
 ICONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "icons",
                      "hicolor")
 

@@ -41,8 +41,9 @@ class Storm:
         self.size = HOME
         self.events = 0
 
-    def point(self):
-        return [str(self.random.randrange(max(side, 1))) for side in self.size]
+    def move(self):
+        return ["mousemove", "--window", self.window,
+                *(str(self.random.randrange(max(side, 1))) for side in self.size)]
 
     def event(self, kind):
         self.events += 1
@@ -50,14 +51,12 @@ class Storm:
             return ["key", "--delay", "0", self.random.choice(IGNORED_KEYS)]
         if kind == "click":
             button = str(self.random.randint(1, 5))
-            return ["mousemove", "--window", self.window, *self.point(),
-                    "mousedown", button, "mouseup", button]
+            return [*self.move(), "mousedown", button, "mouseup", button]
         if kind == "drag":
             button = str(self.random.randint(1, 3))
-            return ["mousemove", "--window", self.window, *self.point(), "mousedown", button,
-                    "mousemove", "--window", self.window, *self.point(), "mouseup", button]
+            return [*self.move(), "mousedown", button, *self.move(), "mouseup", button]
         if kind == "motion":
-            return ["mousemove", "--window", self.window, *self.point()]
+            return self.move()
         self.size = self.random.choice(EXTREME_SIZES + [
             (self.random.randint(1, 1400), self.random.randint(1, 1100))])
         return ["windowsize", self.window, *map(str, self.size)]
@@ -99,8 +98,7 @@ class InputStorm(unittest.TestCase):
 
             # Every kind of event once, and the extreme sizes, before the baseline.
             warm_up = [storm.event(kind) for kind in ("key", "click", "drag", "motion")]
-            for size in EXTREME_SIZES:
-                warm_up.append(["windowsize", program.window, *map(str, size)])
+            warm_up += [["windowsize", program.window, *map(str, size)] for size in EXTREME_SIZES]
             server.tool("xdotool", *sum(warm_up, []))
             self.home(program)
             before = self.resident(program)

@@ -39,9 +39,8 @@ def program_errors(report, executable):
 
 
 class Memcheck(unittest.TestCase):
+    @unittest.skipIf(shutil.which("valgrind") is None, "valgrind is not installed")
     def test_no_error_in_the_programs_code(self):
-        if shutil.which("valgrind") is None:
-            self.skipTest("valgrind is not installed")
         executable = os.path.realpath(program_binary())
         with tempfile.TemporaryDirectory() as scratch, XServer() as server:
             report = os.path.join(scratch, "memcheck.xml")
