@@ -54,11 +54,9 @@ class Profile:
 
     def own_instructions(self, program):
         own = sum(cost for (ob, _), cost in self.self_cost.items() if ob == program)
-        for caller_ob, _, callee_ob, callee_fn, _, cost in self.calls:
-            if (caller_ob == program and callee_ob != program and RUNTIME.search(callee_ob)
-                    and not START_UP.match(callee_fn or "")):
-                own += cost
-        return own
+        return own + sum(cost for caller_ob, _, callee_ob, callee_fn, _, cost in self.calls
+                         if caller_ob == program and callee_ob != program
+                         and RUNTIME.search(callee_ob) and not START_UP.match(callee_fn or ""))
 
     def instructions_by_object(self):
         counts = collections.Counter()

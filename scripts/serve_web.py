@@ -23,10 +23,9 @@ class PageHandler(http.server.SimpleHTTPRequestHandler):
     }
 
     def accepted_encodings(self):
-        header = self.headers.get("Accept-Encoding", "")
         accepted = set()
-        for item in header.split(","):
-            name, _, quality = item.strip().partition(";")
+        for item in self.headers.get("Accept-Encoding", "").split(","):
+            name, _, quality = item.partition(";")
             if quality.strip().replace(" ", "") not in ("q=0", "q=0.0", "q=0.00", "q=0.000"):
                 accepted.add(name.strip().lower())
         return accepted

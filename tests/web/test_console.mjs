@@ -47,9 +47,8 @@ test('each file in the encoding that the request accepts', async () => {
   for (const [accepted, encoding] of [
     ['gzip, br', 'br'], ['br;q=0, gzip', 'gzip'], ['br;q=0, gzip;q=0', undefined], ['', undefined],
   ]) {
-    const response = await new Promise((resolve) => {
-      get(`${session.site.url}sorvane.wasm`, { headers: { 'Accept-Encoding': accepted } }, resolve);
-    });
+    const response = await new Promise((resolve) => get(`${session.site.url}sorvane.wasm`,
+      { headers: { 'Accept-Encoding': accepted } }, resolve));
     response.resume();
     assert.equal(response.headers['content-encoding'], encoding, `Accept-Encoding: ${accepted}`);
     assert.equal(response.headers['content-type'], 'application/wasm');
