@@ -30,8 +30,9 @@ let canvas = document.getElementById('canvas');
 const resizeObserver = new ResizeObserver(() => fitCanvas());
 
 // The program that runs, or is starting, or has ended: how the page sends it
-// messages, its worker where it has one, and what it last said of itself.
-// Each start makes a new one, which is neither running nor full screen.
+// messages, its worker where it has one, what it last said of itself, and
+// whether the page has asked it since to leave full screen. Each start makes a
+// new one, which is neither running nor full screen.
 let program = null;
 
 // Why the figure stands still, or null while it turns: 'asked' by the Pause
@@ -76,6 +77,7 @@ function fromProgram(message) {
     // place it restores; the second finds nothing left to leave.
     case 'fullScreen':
       program.fullScreen = message.on;
+      program.leaveAsked = false;
       if (message.on) enterFullScreen();
       else leaveFullScreen();
       break;
@@ -108,7 +110,7 @@ function ended(text) {
 // takes a second. Where the browser cannot draw WebGL in a worker, which
 // the worker finds by trying, the page runs it here.
 function startProgram() {
-  program = { send: () => {}, worker: null, running: false, fullScreen: false, noWebGL: false };
+  program = { send: () => {}, worker: null, running: false, fullScreen: false, leaveAsked: false, noWebGL: false };
   if ('transferControlToOffscreen' in canvas) startInWorker();
   else startHere();
 }
@@ -200,8 +202,8 @@ function keepFiles() {
 
 // A browser shows full screen only soon after a key press or a click, which
 // the request follows here. It says why it refuses only through the returned
-// promise; an F11 then makes the program leave the full screen it never had,
-// so that the next press asks again.
+// promise; the program then leaves the full screen it never had, so that the
+// next press asks again.
 function enterFullScreen() {
   notice.textContent = '';
   if (!elementFullScreen) {
@@ -211,8 +213,17 @@ function enterFullScreen() {
   }
   frame.requestFullscreen().catch((error) => {
     notice.textContent = `The browser refused full screen: ${error.message}`;
-    if (program.fullScreen) press('F11');
+    leaveWithBrowser();
   });
+}
+
+// An F11 makes the program leave the full screen that the browser does not
+// show, once: a browser that tells of its entry only after the exit that
+// followed tells of both with no full screen, and a second F11 would enter again.
+function leaveWithBrowser() {
+  if (!program.fullScreen || program.leaveAsked) return;
+  program.leaveAsked = true;
+  press('F11');
 }
 
 function leaveFullScreen() {
@@ -243,9 +254,9 @@ document.addEventListener('fullscreenchange', () => {
   const on = document.fullscreenElement === frame;
   showFullScreen(on);
   // The browser left full screen by itself (its own Escape, a swipe, a switch
-  // of tab): an F11 makes the program leave it too, so that it puts the
-  // picture back at its former size and the next press enters again.
-  if (!on && program.fullScreen) press('F11');
+  // of tab): the program leaves it too, so that it puts the picture back at
+  // its former size and the next press enters again.
+  if (!on) leaveWithBrowser();
 });
 
 // Keys.

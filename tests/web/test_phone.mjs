@@ -63,9 +63,12 @@ for (const [name, elementFullScreen] of Object.entries(ELEMENT_FULL_SCREEN)) {
       await page.tap('#fullscreen');
       await page.waitForFunction(showing, [viewport, true]);
     } else {
-      // Full screen left the browser's way first (a swipe does what
-      // exitFullscreen does), then one tap enters it again and the next leaves it.
-      for (const leave of [() => page.evaluate(() => document.exitFullscreen()), () => page.tap('#fullscreen')]) {
+      // Full screen left the browser's way first (a swipe does what exitFullscreen
+      // does), told twice, as when the browser tells of the entry only after the
+      // exit; then one tap enters it again and the next leaves it.
+      const swipe = () => page.evaluate(() => document.exitFullscreen()
+        .then(() => document.dispatchEvent(new Event('fullscreenchange'))));
+      for (const leave of [swipe, () => page.tap('#fullscreen')]) {
         await page.tap('#fullscreen');
         await page.waitForFunction(() => document.fullscreenElement !== null);
         await leave();
